@@ -1,0 +1,3 @@
+#include "app/document.h"
+
+DocumentState document;

@@ -1,0 +1,3 @@
+#include "engine/performance_state.h"
+
+PerformanceState performance;

@@ -1,0 +1,75 @@
+#include "recording/event_lists.h"
+
+#include "app/document.h"
+#include "engine/performance_state.h"
+#include "engine/platform.h"
+
+#include <limits>
+#include <new>
+
+EventLists eventLists;
+
+namespace {
+
+constexpr uint32_t repeatFlag = 1u << 30; // lParam: the key was already down
+
+} // namespace
+
+AppendResult appendPerfEvent(uint32_t message, uint32_t keyData, int32_t octaveShift) {
+    EventList& list = eventLists.recordingList;
+    if (!performance.recording)
+        return AppendResult::dropped;
+    if (message == messageKeyDown && (keyData & repeatFlag))
+        return AppendResult::dropped;
+    if (message != messageKeyDown && list.empty())
+        return AppendResult::dropped; // a recording always begins with a press
+    if (list.size() >= std::numeric_limits<uint32_t>::max())
+        return AppendResult::outOfMemory; // the count is a 32-bit field of the file
+    try {
+        list.push_back(PerfEvent{0, message, keyData, octaveShift});
+    } catch (const std::bad_alloc&) {
+        return AppendResult::outOfMemory;
+    }
+    const uint32_t now = platformNowMs();
+    list.back().delayMs = now - eventLists.lastStampMs; // unsigned: survives the counter's wrap
+    eventLists.lastStampMs = now;
+    if (list.size() == 1)
+        document.dirty = true;
+    return AppendResult::appended;
+}
+
+bool startRecording() {
+    if (!performance.deviceOpen)
+        return false;
+    performance.recording = true;
+    releaseRecordingList();
+    eventLists.lastStampMs = platformNowMs();
+    return true;
+}
+
+bool stopRecording() {
+    if (eventLists.recordingList.empty())
+        document.dirty = false;
+    performance.recording = false;
+    releasePlaybackList();
+    return publishPlayback(eventLists.recordingList);
+}
+
+bool publishPlayback(const EventList& events) {
+    releasePlaybackList();
+    try {
+        eventLists.playbackList.assign(events.begin(), events.end());
+    } catch (const std::bad_alloc&) {
+        releasePlaybackList();
+        return false;
+    }
+    return true;
+}
+
+void releasePlaybackList() {
+    EventList().swap(eventLists.playbackList);
+}
+
+void releaseRecordingList() {
+    EventList().swap(eventLists.recordingList);
+}

@@ -1,0 +1,15 @@
+// Feeds arbitrary bytes to the recording-file reader: it must fail cleanly or hand back exactly
+// as many events as the file held.
+#include "recording/recording_file.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const MemoryBytes bytes{data, size};
+    LoadedRecording loaded;
+    if (decodeRecording(memoryByteSource(bytes), loaded) == nullptr) {
+        if (loaded.events.empty() || loaded.events.size() * sizeof(PerfEvent) > size)
+            std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Sets up, builds every configuration and runs every test: unit tests (plain and under
+# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows builds, and a fuzzing run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+fuzz_seconds="${TONVIRA_FUZZ_SECONDS:-60}"
+
+tools/install-deps.sh
+
+step() { printf '\n== %s ==\n' "$*"; }
+
+step "host build and unit tests"
+cmake --preset host >/dev/null
+cmake --build --preset host
+ctest --preset host
+
+step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset host-sanitize >/dev/null
+cmake --build --preset host-sanitize
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset host-sanitize
+
+step "Windows builds (win64, win32)"
+for preset in win64 win32; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+
+step "fuzzing the recording-file reader for ${fuzz_seconds} s"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target recording_file_fuzzer
+work=build/fuzz/corpus
+rm -rf "$work" && mkdir -p "$work" && cp tests/fuzz/corpus/* "$work"/
+build/fuzz/recording_file_fuzzer -max_total_time="$fuzz_seconds" -max_len=65536 -print_final_stats=1 "$work" 2>&1 | tail -n 12
+
+step "all tests passed"
