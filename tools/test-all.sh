@@ -10,21 +10,42 @@ tools/install-deps.sh
 
 step() { printf '\n== %s ==\n' "$*"; }
 
+# Runs ctest with its arguments and adds its counts to the totals printed at the end.
+passed=0 failed=0
+run_ctest() {
+  local log
+  log=$(mktemp)
+  local status=0
+  ctest "$@" 2>&1 | tee "$log" || status=$?
+  local line
+  line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+  rm -f "$log"
+  if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    failed=$((failed + BASH_REMATCH[1]))
+    passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  fi
+  return "$status"
+}
+
 step "host build and unit tests"
 cmake --preset host >/dev/null
 cmake --build --preset host
-ctest --preset host
+run_ctest --preset host
 
 step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset host-sanitize >/dev/null
 cmake --build --preset host-sanitize
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset host-sanitize
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest --preset host-sanitize
 
 step "Windows builds (win64, win32)"
 for preset in win64 win32; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
+
+step "Windows tests under Wine"
+tools/wine-prefix.sh
+run_ctest --preset win64
 
 step "fuzzing the recording-file reader for ${fuzz_seconds} s"
 cmake --preset fuzz >/dev/null
@@ -33,4 +54,5 @@ work=build/fuzz/corpus
 rm -rf "$work" && mkdir -p "$work" && cp tests/fuzz/corpus/* "$work"/
 build/fuzz/recording_file_fuzzer -max_total_time="$fuzz_seconds" -max_len=65536 -print_final_stats=1 "$work" 2>&1 | tail -n 12
 
-step "all tests passed"
+step "summary"
+echo "tests: $passed passed, $failed failed"
