@@ -133,6 +133,10 @@ TEST(MidiExport, FailedExportLeavesNoFileAndKeepsAnOldOne) {
     const Bytes written{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(written, *encodeMidiFile(pressA, 1297, 0, false));
     EXPECT_FALSE(exportMidiFile(pressA, 1297, 0, false, folder / "missing" / "x.mid"));
+    const fs::path noMemory = folder / "nomemory.mid";
+    fake::failFromBytes = 64; // no memory for the track
+    EXPECT_FALSE(exportMidiFile(pressA, 1297, 0, false, noMemory));
+    fake::reset();
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
     fs::remove_all(folder);
 }
