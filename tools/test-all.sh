@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds every configuration and runs every test: unit tests (plain and under
-# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows builds, and a fuzzing run.
+# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows builds and their tests under Wine,
+# the end-to-end run of the real program, and a fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,32 +11,38 @@ tools/install-deps.sh
 
 step() { printf '\n== %s ==\n' "$*"; }
 
-# Runs ctest with its arguments and adds its counts to the totals printed at the end.
+# Runs a test command and adds the counts of its closing line ("N tests failed out of M" from
+# ctest, "...: N passed, M failed" from the scripts) to the totals printed at the end.
 passed=0 failed=0
-run_ctest() {
-  local log
+run_counted() {
+  local log status=0 line
   log=$(mktemp)
-  local status=0
-  ctest "$@" 2>&1 | tee "$log" || status=$?
-  local line
-  line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+  "$@" 2>&1 | tee "$log" || status=$?
+  line=$(grep -E '[0-9]+ tests failed out of [0-9]+|[0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1 || true)
   rm -f "$log"
   if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
     failed=$((failed + BASH_REMATCH[1]))
     passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  elif [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+    passed=$((passed + BASH_REMATCH[1]))
+    failed=$((failed + BASH_REMATCH[2]))
   fi
   return "$status"
 }
+on_display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
 
 step "host build and unit tests"
 cmake --preset host >/dev/null
 cmake --build --preset host
-run_ctest --preset host
+run_counted ctest --preset host
 
 step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset host-sanitize >/dev/null
 cmake --build --preset host-sanitize
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest --preset host-sanitize
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_counted ctest --preset host-sanitize
+
+step "artwork"
+run_counted python3 resources/art/check_art.py
 
 step "Windows builds (win64, win32)"
 for preset in win64 win32; do
@@ -43,9 +50,15 @@ for preset in win64 win32; do
   cmake --build --preset "$preset"
 done
 
-step "Windows tests under Wine"
+step "Windows tests under Wine and Xvfb"
 tools/wine-prefix.sh
-run_ctest --preset win64
+run_counted on_display ctest --preset win64
+
+step "MIDI capture driver"
+run_counted tools/midi_capture/test_capture.sh build/win64/tools/midi_capture
+
+step "end to end: the real program under Wine"
+run_counted tests/e2e/play_keys.sh
 
 step "fuzzing the recording-file reader for ${fuzz_seconds} s"
 cmake --preset fuzz >/dev/null

@@ -1,0 +1,166 @@
+// WM_COMMAND: every menu item, toolbar button, accelerator and push button arrives here.
+#include "app/command_states.h"
+#include "app/shell.h"
+#include "app/system_seam.h"
+#include "engine/midi_output.h"
+#include "engine/performance_state.h"
+#include "engine/platform.h"
+#include "recording/event_lists.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+void repaint(HWND window) {
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void warnCannotOpen(HWND window) {
+    MessageBeep(MB_ICONWARNING);
+    showMessageBox(window, L"Cannot open MIDI device", L"QV", MB_ICONWARNING);
+}
+
+// The device menu item of a device index: 511 for the mapper.
+UINT deviceItem(int deviceIndex) {
+    return static_cast<UINT>(ID_DEVICE_BASE + deviceIndex);
+}
+
+void onDeviceOpen(HWND window, HMENU menu) {
+    if (!performance.deviceOpen) {
+        if (!platformMidiOpen(performance.deviceIndex, &performance.midiOut)) {
+            warnCannotOpen(window);
+        } else {
+            moveCheck(menu, ID_DEVICE_CLOSE, ID_DEVICE_OPEN);
+            applyProgram();
+            performance.deviceOpen = true;
+        }
+    }
+    repaint(window);
+}
+
+void onDeviceClose(HWND window, HMENU menu) {
+    if (performance.deviceOpen) {
+        moveCheck(menu, ID_DEVICE_OPEN, ID_DEVICE_CLOSE);
+        silenceAllChannels();
+        platformMidiClose(performance.midiOut);
+        performance.deviceOpen = false;
+    }
+    repaint(window);
+}
+
+void onDeviceSelect(HWND window, HMENU menu, UINT id) {
+    moveCheck(menu, deviceItem(performance.deviceIndex), id);
+    performance.deviceIndex = static_cast<int>(id) - ID_DEVICE_BASE;
+    if (performance.deviceOpen) {
+        SendMessageW(window, WM_COMMAND, ID_DEVICE_CLOSE, 0);
+        SendMessageW(window, WM_COMMAND, ID_DEVICE_OPEN, 0);
+    }
+    repaint(window);
+}
+
+void onChannelSelect(HWND window, HMENU menu, UINT id) {
+    moveCheck(menu, ID_CHANNEL_BASE + performance.channel, id);
+    performance.channel = static_cast<int>(id) - ID_CHANNEL_BASE;
+    if (performance.deviceOpen)
+        applyProgram();
+    repaint(window);
+}
+
+void onProgramSelect(HWND window, HMENU menu, UINT id) {
+    moveCheck(menu, ID_PROGRAM_BASE + performance.program, id);
+    performance.program = static_cast<int>(id) - ID_PROGRAM_BASE;
+    if (performance.deviceOpen)
+        applyProgram();
+    repaint(window);
+}
+
+void onKeyModeSelect(HWND window, HMENU menu, UINT id) {
+    moveCheck(menu, performance.keyMode, id);
+    performance.keyMode = static_cast<int>(id);
+    repaint(window);
+}
+
+void onAutoBass(HMENU menu) {
+    performance.autoBass = !performance.autoBass;
+    CheckMenuItem(menu, ID_AUTO_BASS,
+                  MF_BYCOMMAND | (performance.autoBass ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void onRecordStart(HWND window, HMENU menu) {
+    if (!startRecording()) {
+        showMessageBox(window, L"请打开开关", L"提示", MB_OK);
+        return;
+    }
+    applyCommandStates(menu, statesRecording());
+}
+
+void onRecordStop(HMENU menu) {
+    const bool published = stopRecording();
+    applyCommandStates(menu, eventLists.recordingList.empty() ? statesIdleEmpty()
+                                                              : statesIdleWithRecording());
+    if (!published)
+        reportOutOfMemory();
+}
+
+} // namespace
+
+void reportOutOfMemory() {
+    showMessageBox(nullptr, L"内存分配错误.", L"错误", MB_OK);
+}
+
+bool openDeviceAtStart(HWND window) {
+    if (!platformMidiOpen(performance.deviceIndex, &performance.midiOut)) {
+        warnCannotOpen(window);
+        return false;
+    }
+    moveCheck(GetMenu(window), ID_DEVICE_CLOSE, ID_DEVICE_OPEN);
+    // Only the play channel here; the bass channel gets its program at the next open.
+    sendProgramChange(performance.midiOut, performance.channel, performance.program);
+    performance.deviceOpen = true;
+    return true;
+}
+
+void onCommand(HWND window, WPARAM wParam) {
+    const UINT id = LOWORD(wParam);
+    HMENU menu = GetMenu(window);
+    if (id == ID_HELP || id == ID_ABOUT)
+        return; // the help file and the About box are not part of this build yet
+    if (id >= ID_KEY_FIRST && id <= ID_KEY_LAST) {
+        onKeyModeSelect(window, menu, id);
+        return;
+    }
+    switch (id) {
+    case ID_RECORD_START:
+        onRecordStart(window, menu);
+        return;
+    case ID_RECORD_STOP:
+        onRecordStop(menu);
+        return;
+    case ID_PLAY:
+    case ID_PLAY_LOOP:
+    case ID_PLAY_STOP:
+    case ID_SAVE:
+    case ID_SAVE_AS:
+    case ID_LOAD:
+    case ID_EXPORT_MIDI:
+        return; // playback and files are not part of this build yet
+    case ID_AUTO_BASS:
+        onAutoBass(menu);
+        return;
+    case ID_DEVICE_OPEN:
+        onDeviceOpen(window, menu);
+        return;
+    case ID_DEVICE_CLOSE:
+        onDeviceClose(window, menu);
+        return;
+    default:
+        break;
+    }
+    if (id >= ID_DEVICE_MAPPER && id < ID_CHANNEL_BASE)
+        onDeviceSelect(window, menu, id);
+    else if (id >= ID_CHANNEL_BASE && id < ID_PROGRAM_BASE)
+        onChannelSelect(window, menu, id);
+    else if (id >= ID_PROGRAM_BASE)
+        onProgramSelect(window, menu, id);
+    else
+        repaint(window);
+}

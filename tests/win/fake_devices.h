@@ -1,0 +1,33 @@
+// Test doubles for the Win32 shell: a MIDI output that records what it is sent, message boxes
+// that answer at once, and modifier keys the test sets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+struct MidiSetup {
+    unsigned devices = 1;
+    bool mapper = true;
+    bool openFails = false;
+};
+extern MidiSetup midi;
+extern std::vector<uint32_t> sent; // every short message, in order
+extern int opens;
+extern int closes;
+
+struct Box {
+    std::wstring text;
+    std::wstring caption;
+    unsigned type;
+};
+extern std::vector<Box> boxes;
+
+extern bool shiftDown;
+extern bool ctrlDown;
+
+void reset();
+
+} // namespace fake
