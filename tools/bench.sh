@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
-# Builds the host configuration and prints the benchmarks of the recording's bulk operations.
+# Prints the benchmarks: the recording's bulk operations for a million events (host build), and
+# the key latency of the real main window under Wine with the MIDI capture driver.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
+
 cmake --preset host >/dev/null
 cmake --build --preset host --target tonvira_file_bench
 build/host/tonvira_file_bench --benchmark_min_time=1 "$@"
+
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target tonvira_key_latency_bench tonvira_capture_driver
+tools/wine-prefix.sh
+export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all LANG=zh_CN.UTF-8
+tools/wine-midi.sh --force build/win64/tools/midi_capture/winetonvcap.drv >/dev/null
+unset TONVIRA_CAPTURE_LOG
+xvfb-run -a -s "-screen 0 1280x1024x24" /usr/lib/wine/wine64 build/win64/tonvira_key_latency_bench.exe

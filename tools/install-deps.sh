@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 locales xvfb xauth xdotool imagemagick fonts-wqy-microhei fonts-liberation
+  wine wine64 locales xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-liberation
   python3
 )
 
