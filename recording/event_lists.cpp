@@ -17,17 +17,18 @@ constexpr uint32_t repeatFlag = 1u << 30; // lParam: the key was already down
 
 AppendResult appendPerfEvent(uint32_t message, uint32_t keyData, int32_t octaveShift) {
     EventList& list = eventLists.recordingList;
-    if (!performance.recording)
+    if (!performance.recording || eventLists.appendFailed)
         return AppendResult::dropped;
     if (message == messageKeyDown && (keyData & repeatFlag))
         return AppendResult::dropped;
     if (message != messageKeyDown && list.empty())
         return AppendResult::dropped; // a recording always begins with a press
-    if (list.size() >= std::numeric_limits<uint32_t>::max())
-        return AppendResult::outOfMemory; // the count is a 32-bit field of the file
     try {
+        if (list.size() >= std::numeric_limits<uint32_t>::max())
+            throw std::bad_alloc(); // the count is a 32-bit field of the file
         list.push_back(PerfEvent{0, message, keyData, octaveShift});
     } catch (const std::bad_alloc&) {
+        eventLists.appendFailed = true;
         return AppendResult::outOfMemory;
     }
     const uint32_t now = platformNowMs();
@@ -42,6 +43,7 @@ bool startRecording() {
     if (!performance.deviceOpen)
         return false;
     performance.recording = true;
+    eventLists.appendFailed = false;
     releaseRecordingList();
     eventLists.lastStampMs = platformNowMs();
     return true;

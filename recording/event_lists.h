@@ -10,7 +10,8 @@
 // written there only while no playback runs; the playback timer reads it.
 struct EventLists {
     EventList recordingList;
-    uint32_t lastStampMs = 0; // timeGetTime of the last appended event, or of the start
+    uint32_t lastStampMs = 0;  // timeGetTime of the last appended event, or of the start
+    bool appendFailed = false; // the list could not grow; nothing more is appended until restart
     EventList playbackList;
 };
 
@@ -24,6 +25,7 @@ enum class AppendResult {
 
 // Records one live key event while recording: presses always, releases once the list holds an
 // event, auto-repeated presses (lParam bit 30) never. The first press marks the document dirty.
+// After the list once failed to grow, the recording keeps what it has and takes nothing more.
 AppendResult appendPerfEvent(uint32_t message, uint32_t keyData, int32_t octaveShift);
 
 // Starts a new recording over the old one, without asking. False (nothing changed) while the

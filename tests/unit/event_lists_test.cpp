@@ -149,9 +149,13 @@ TEST_F(EventLists, FailedGrowthKeepsTheListAsItWas) {
     ASSERT_EQ(recorded().size(), before.size());
     EXPECT_EQ(std::memcmp(recorded().data(), before.data(), before.size() * sizeof(PerfEvent)), 0);
     EXPECT_EQ(eventLists.lastStampMs, stampBefore);
-    fake::nowMs += 7;
-    EXPECT_EQ(appendPerfEvent(messageKeyUp, keyS, 0), AppendResult::appended);
-    EXPECT_EQ(recorded().back().delayMs, 14u); // measured from the last event that was kept
+    // The recording keeps what it has and takes nothing more, so the user is told only once.
+    EXPECT_EQ(appendPerfEvent(messageKeyUp, keyS, 0), AppendResult::dropped);
+    EXPECT_EQ(recorded().size(), before.size());
+    ASSERT_TRUE(stopRecording());
+    EXPECT_EQ(eventLists.playbackList.size(), before.size());
+    ASSERT_TRUE(startRecording()); // a new recording starts afresh
+    EXPECT_EQ(appendPerfEvent(messageKeyDown, keyS, 0), AppendResult::appended);
 }
 
 TEST_F(EventLists, FailedPlaybackCopyLeavesAnEmptyListAndTheRecording) {

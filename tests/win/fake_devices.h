@@ -12,6 +12,7 @@ struct MidiSetup {
     unsigned devices = 1;
     bool mapper = true;
     bool openFails = false;
+    int unreadable = -2; // a device whose capabilities cannot be read (-1 = the mapper)
 };
 extern MidiSetup midi;
 extern std::vector<uint32_t> sent; // every short message, in order

@@ -15,6 +15,8 @@ unsigned platformMidiDeviceCount() {
 }
 
 bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
+    if (deviceIndex == fake::midi.unreadable)
+        return false;
     if (deviceIndex == -1) {
         if (!fake::midi.mapper)
             return false;

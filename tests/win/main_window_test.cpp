@@ -131,6 +131,34 @@ TEST_F(MainWindow, WithoutAMapperDeviceZeroIsChosen) {
     EXPECT_EQ(GetMenuState(GetMenu(window), ID_DEVICE_MAPPER, MF_BYCOMMAND), UINT(-1));
 }
 
+TEST_F(MainWindow, ADeviceThatCannotBeReadIsListedByNumber) {
+    fake::midi.devices = 3;
+    fake::midi.unreadable = 1;
+    ASSERT_TRUE(create());
+    wchar_t text[64] = {};
+    GetMenuStringW(GetMenu(window), ID_DEVICE_BASE + 1, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(std::wstring(text), L"设备 2");
+    GetMenuStringW(GetMenu(window), ID_DEVICE_BASE + 2, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(std::wstring(text), L"Test device 2");
+}
+
+TEST_F(MainWindow, ReleaseWhileClosedLeavesAStaleChordUntilEscape) {
+    ASSERT_TRUE(create());
+    key(WM_KEYDOWN, 30);
+    command(ID_DEVICE_CLOSE);
+    key(WM_KEYUP, 30); // dropped: the device is closed
+    EXPECT_EQ(performance.heldNormal, 1);
+    command(ID_DEVICE_OPEN);
+    messages();
+    fake::shiftDown = true;
+    key(WM_KEYDOWN, 31); // joins the stale chord: not raised
+    key(WM_KEYUP, 31);
+    SendMessageW(window, WM_CHAR, 27, 0);
+    messages();
+    key(WM_KEYDOWN, 31); // after Esc Shift counts again
+    EXPECT_EQ(messages(), Texts({"on 74@0"}));
+}
+
 TEST_F(MainWindow, FailedOpenAtStartWarnsAndStaysClosed) {
     fake::midi.openFails = true;
     ASSERT_TRUE(create());
