@@ -11,3 +11,15 @@ CommandStates statesIdleWithRecording() {
 CommandStates statesRecording() {
     return {false, true, false, false, false, false, false, false, false};
 }
+
+CommandStates statesPlaying() {
+    return {false, false, false, false, true, false, false, false, false};
+}
+
+CommandStates statesAfterPlayback(bool dirty) {
+    return {true, false, true, true, false, dirty, true, true, true};
+}
+
+CommandStates statesAfterLoad(bool fromCommandLine) {
+    return {true, false, true, true, false, false, true, !fromCommandLine, true};
+}

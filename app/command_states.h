@@ -20,3 +20,9 @@ CommandStates statesIdleEmpty();
 CommandStates statesIdleWithRecording();
 // Recording is under way.
 CommandStates statesRecording();
+// Playback is under way.
+CommandStates statesPlaying();
+// After playback stops: save only while the recording is unsaved.
+CommandStates statesAfterPlayback(bool dirty);
+// After a recording file was taken up; the one named on the command line leaves export grayed.
+CommandStates statesAfterLoad(bool fromCommandLine);

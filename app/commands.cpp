@@ -136,13 +136,26 @@ void onCommand(HWND window, WPARAM wParam) {
         onRecordStop(menu);
         return;
     case ID_PLAY:
+        onPlay(window, false);
+        return;
     case ID_PLAY_LOOP:
+        onPlay(window, true);
+        return;
     case ID_PLAY_STOP:
+        onPlayStop(window);
+        return;
     case ID_SAVE:
+        onSave(window);
+        return;
     case ID_SAVE_AS:
+        onSaveAs(window);
+        return;
     case ID_LOAD:
+        onLoad(window);
+        return;
     case ID_EXPORT_MIDI:
-        return; // playback and files are not part of this build yet
+        onExport(window);
+        return;
     case ID_AUTO_BASS:
         onAutoBass(menu);
         return;

@@ -9,6 +9,7 @@
 #include "engine/performance_state.h"
 #include "engine/platform.h"
 #include "recording/event_lists.h"
+#include "recording/playback_scheduler.h"
 #include "resources/resource_ids.h"
 
 #include <string>
@@ -31,6 +32,7 @@ LRESULT onCreate(HWND window) {
     }
     SetMenu(window, buildMenuBar(devices));
     openDeviceAtStart(window);
+    openStartupFile(window);
     return 0;
 }
 
@@ -110,6 +112,8 @@ void onVScroll(HWND bar, WPARAM wParam) {
 }
 
 void onDestroy(HWND window) {
+    stopPlayback(); // the timer reads the playback list, which goes next
+    KillTimer(window, startupPlayTimer);
     SendMessageW(window, WM_COMMAND, ID_DEVICE_CLOSE, 0);
     releasePlaybackList();
     releaseRecordingList();
@@ -149,8 +153,16 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         onMouseUp(window);
         return 0;
     case messageReplayEvent:
-        onReplayEvent(window, lParam);
+        onReplayEvent(window, wParam, lParam);
         return 0;
+    case WM_TIMER:
+        onStartupTimer(window, wParam);
+        return 0;
+    case WM_CLOSE:
+        onClose(window);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return onQueryEndSession(window);
     case WM_DESTROY:
         onDestroy(window);
         return 0;

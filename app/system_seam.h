@@ -6,5 +6,12 @@
 
 #include <windows.h>
 
+#include <string>
+
 int showMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 Modifiers readModifiers();
+
+// The common file dialogs. path and name (without folder) come in as the dialog's starting
+// values and hold the user's choice when it returns true.
+enum class FileDialog { openRecording, saveRecording, exportMidi };
+bool chooseFile(FileDialog kind, HWND owner, std::wstring& path, std::wstring& name);

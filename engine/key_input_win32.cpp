@@ -7,6 +7,7 @@
 #include "engine/key_events.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
+#include "recording/playback_scheduler.h"
 
 namespace {
 
@@ -79,10 +80,11 @@ void onMouseUp(HWND window) {
     ReleaseCapture();
 }
 
-void onReplayEvent(HWND window, LPARAM index) {
+void onReplayEvent(HWND window, WPARAM generation, LPARAM index) {
     const EventList& list = eventLists.playbackList;
-    if (!performance.deviceOpen || index < 0 || static_cast<size_t>(index) >= list.size())
-        return; // stale: the list changed since the event was posted
+    if (!performance.deviceOpen || generation != playbackGeneration() || index < 0 ||
+        static_cast<size_t>(index) >= list.size())
+        return; // stale: playback stopped, or the list changed, since it was posted
     const PerfEvent event = list[static_cast<size_t>(index)];
     finish(window, replayKeyEvent(event.message, event.keyData, event.octaveShift));
 }

@@ -27,6 +27,15 @@ bool platformMidiOpen(int deviceIndex, MidiOutHandle* handle);
 uint32_t platformMidiSend(MidiOutHandle handle, uint32_t packedMessage);
 void platformMidiClose(MidiOutHandle handle);
 
+// Multimedia timer: one-shot timers whose callback runs on the timer's own thread.
+using TimerCallback = void (*)();
+unsigned platformTimerMaxPeriod(); // the coarsest resolution the timer offers, in ms
+void platformBeginTimerPeriod(unsigned periodMs);
+void platformEndTimerPeriod(unsigned periodMs);
+// Calls callback once after delayMs; returns the timer's id, 0 when none could be created.
+uint32_t platformStartOneShot(unsigned delayMs, unsigned resolutionMs, TimerCallback callback);
+void platformKillOneShot(uint32_t timerId);
+
 // Files. Reading is random access so that a reader never has to trust a size it was told.
 struct PlatformFile;
 PlatformFile* platformOpenForReading(const std::filesystem::path& path, uint64_t* size);

@@ -73,6 +73,9 @@ int showMessageBox(HWND, const wchar_t* text, const wchar_t*, UINT) {
 Modifiers readModifiers() {
     return {false, false};
 }
+bool chooseFile(FileDialog, HWND, std::wstring&, std::wstring&) {
+    return false;
+}
 
 int wmain() {
     shell.instance = GetModuleHandleW(nullptr);

@@ -1,5 +1,7 @@
 #include "tests/unit/fake_platform.h"
 
+#include "recording/playback_scheduler.h"
+
 #include <cstdlib>
 #include <limits>
 #include <new>
@@ -12,7 +14,32 @@ std::vector<uint32_t> sentMessages;
 size_t failFromBytes = std::numeric_limits<size_t>::max();
 size_t largestAllocation = 0;
 
+std::vector<Timer> timers;
+int periodsBegun = 0;
+int periodsEnded = 0;
+bool timerFails = false;
+unsigned maxPeriod = 1000000;
+std::vector<uint32_t> announced;
+int playbackEnds = 0;
+uint32_t announcedGeneration = 0;
+
+void fireTimer(uint32_t at) {
+    nowMs = at;
+    for (auto timer = timers.rbegin(); timer != timers.rend(); ++timer)
+        if (!timer->killed) {
+            timer->killed = true; // one-shot
+            timer->callback();
+            return;
+        }
+}
+
 void reset() {
+    timers.clear();
+    periodsBegun = periodsEnded = 0;
+    timerFails = false;
+    maxPeriod = 1000000;
+    announced.clear();
+    playbackEnds = 0;
     nowMs = 0;
     today = {2004, 3, 5};
     sentMessages.clear();
@@ -50,6 +77,36 @@ uint32_t platformMidiSend(MidiOutHandle, uint32_t packedMessage) {
 }
 
 void platformMidiClose(MidiOutHandle) {}
+
+unsigned platformTimerMaxPeriod() {
+    return fake::maxPeriod;
+}
+void platformBeginTimerPeriod(unsigned) {
+    ++fake::periodsBegun;
+}
+void platformEndTimerPeriod(unsigned) {
+    ++fake::periodsEnded;
+}
+
+uint32_t platformStartOneShot(unsigned delayMs, unsigned, TimerCallback callback) {
+    if (fake::timerFails)
+        return 0;
+    const uint32_t id = static_cast<uint32_t>(fake::timers.size() + 1);
+    fake::timers.push_back({delayMs, callback, id, false});
+    return id;
+}
+
+void platformKillOneShot(uint32_t timerId) {
+    fake::timers.at(timerId - 1).killed = true;
+}
+
+void notifyReplayEvent(uint32_t index, uint32_t generation) {
+    fake::announced.push_back(index);
+    fake::announcedGeneration = generation;
+}
+void notifyPlaybackEnd() {
+    ++fake::playbackEnds;
+}
 
 void* operator new(size_t size) {
     if (size > fake::largestAllocation)

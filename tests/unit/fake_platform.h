@@ -22,3 +22,27 @@ extern size_t largestAllocation;
 void reset();
 
 } // namespace fake
+
+namespace fake {
+
+// The multimedia timer: what was armed, and the balance of begin/end period calls.
+struct Timer {
+    unsigned delayMs;
+    TimerCallback callback;
+    uint32_t id;
+    bool killed;
+};
+extern std::vector<Timer> timers;
+extern int periodsBegun;
+extern int periodsEnded;
+extern bool timerFails;
+extern unsigned maxPeriod;
+// Moves the clock to `at` and runs the newest live timer's callback.
+void fireTimer(uint32_t at);
+
+// What the scheduler told the window.
+extern std::vector<uint32_t> announced;
+extern int playbackEnds;
+extern uint32_t announcedGeneration;
+
+} // namespace fake

@@ -26,6 +26,18 @@ struct Box {
 };
 extern std::vector<Box> boxes;
 
+// Answers of the message boxes, taken in order; IDOK once they run out.
+extern std::vector<int> boxAnswers;
+
+// The file dialogs: each answer is a chosen path (its name is the last part), or empty for
+// Cancel. A dialog with no answer left is cancelled.
+struct DialogCall {
+    int kind; // FileDialog as a number
+    std::wstring startPath;
+};
+extern std::vector<std::wstring> dialogAnswers;
+extern std::vector<DialogCall> dialogs;
+
 extern bool shiftDown;
 extern bool ctrlDown;
 

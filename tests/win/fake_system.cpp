@@ -4,6 +4,9 @@
 namespace fake {
 
 std::vector<Box> boxes;
+std::vector<int> boxAnswers;
+std::vector<std::wstring> dialogAnswers;
+std::vector<DialogCall> dialogs;
 bool shiftDown = false;
 bool ctrlDown = false;
 
@@ -13,6 +16,9 @@ void reset() {
     opens = 0;
     closes = 0;
     boxes.clear();
+    boxAnswers.clear();
+    dialogAnswers.clear();
+    dialogs.clear();
     shiftDown = false;
     ctrlDown = false;
 }
@@ -21,9 +27,27 @@ void reset() {
 
 int showMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
     fake::boxes.push_back({text, caption, type});
-    return IDOK;
+    if (fake::boxAnswers.empty())
+        return IDOK;
+    const int answer = fake::boxAnswers.front();
+    fake::boxAnswers.erase(fake::boxAnswers.begin());
+    return answer;
 }
 
 Modifiers readModifiers() {
     return {fake::shiftDown, fake::ctrlDown};
+}
+
+bool chooseFile(FileDialog kind, HWND, std::wstring& path, std::wstring& name) {
+    fake::dialogs.push_back({static_cast<int>(kind), path});
+    if (fake::dialogAnswers.empty())
+        return false;
+    const std::wstring answer = fake::dialogAnswers.front();
+    fake::dialogAnswers.erase(fake::dialogAnswers.begin());
+    if (answer.empty())
+        return false;
+    path = answer;
+    const size_t slash = answer.find_last_of(L"\\/");
+    name = slash == std::wstring::npos ? answer : answer.substr(slash + 1);
+    return true;
 }

@@ -7,6 +7,7 @@
 #include "engine/midi_output.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
+#include "recording/playback_scheduler.h"
 #include "resources/resource_ids.h"
 #include "tests/win/fake_devices.h"
 
@@ -453,10 +454,12 @@ TEST_F(MainWindow, ReplayedEventsAreLookedUpWithABoundsCheck) {
     ASSERT_TRUE(create());
     messages();
     eventLists.playbackList = {{0, 256, 30 << 16, 1}, {0, 257, 30 << 16, 1}, {0, 256, 31 << 16, 7}};
-    SendMessageW(window, messageReplayEvent, 0, 0);
-    SendMessageW(window, messageReplayEvent, 0, 1);
-    SendMessageW(window, messageReplayEvent, 0, 2); // impossible shift: skipped
-    SendMessageW(window, messageReplayEvent, 0, 3); // beyond the list: dropped
+    const WPARAM current = playbackGeneration();
+    SendMessageW(window, messageReplayEvent, current, 0);
+    SendMessageW(window, messageReplayEvent, current, 1);
+    SendMessageW(window, messageReplayEvent, current, 2);     // impossible shift: skipped
+    SendMessageW(window, messageReplayEvent, current, 3);     // beyond the list: dropped
+    SendMessageW(window, messageReplayEvent, current + 1, 0); // another playback's: dropped
     EXPECT_EQ(messages(), Texts({"on 72@0", "off 72@0"}));
 }
 

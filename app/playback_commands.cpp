@@ -1,0 +1,44 @@
+// Start, loop and stop playback, and the window's side of the playback timer.
+#include "app/command_states.h"
+#include "app/document.h"
+#include "app/shell.h"
+#include "app/system_seam.h"
+#include "engine/key_events.h"
+#include "engine/performance_state.h"
+#include "recording/playback_scheduler.h"
+#include "resources/resource_ids.h"
+
+void onPlay(HWND window, bool loop) {
+    if (!performance.deviceOpen) {
+        showMessageBox(window, L"请打开开关", L"提示", MB_OK);
+        return;
+    }
+    applyCommandStates(GetMenu(window), statesPlaying());
+    startPlayback(loop);
+}
+
+void onPlayStop(HWND window) {
+    applyCommandStates(GetMenu(window), statesAfterPlayback(document.dirty));
+    stopPlayback();
+    if (performance.deviceOpen)
+        silenceOnEscape(); // forget held keys, All Notes Off on every channel
+    else
+        performance.heldNormal = performance.heldRaised = performance.heldLowered = 0;
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void onStartupTimer(HWND window, WPARAM timer) {
+    if (timer != startupPlayTimer)
+        return;
+    KillTimer(window, startupPlayTimer);
+    SendMessageW(window, WM_COMMAND, ID_PLAY, 0);
+}
+
+// Called on the timer thread: only messages cross to the window.
+void notifyReplayEvent(uint32_t index, uint32_t generation) {
+    PostMessageW(shell.mainWindow, messageReplayEvent, generation, static_cast<LPARAM>(index));
+}
+
+void notifyPlaybackEnd() {
+    SendMessageW(shell.mainWindow, WM_COMMAND, ID_PLAY_STOP, 0);
+}

@@ -1,0 +1,40 @@
+// The recording file named on the command line: loaded while the window is created, played
+// once half a second later.
+#include "app/document.h"
+#include "app/shell.h"
+#include "engine/performance_state.h"
+#include "recording/event_lists.h"
+#include "recording/file_messages.h"
+#include "recording/recording_file.h"
+
+#include <string>
+
+void openStartupFile(HWND window) {
+    const std::wstring commandLine = shell.commandLine;
+    if (commandLine.empty()) {
+        updateTitle(window, document.name);
+        return;
+    }
+    if (commandLine.size() > documentPathLimit) {
+        // No file has such a name here; refuse it rather than cut it to another name.
+        showFileError(window, msgCannotOpenFile, commandLine.substr(0, documentPathLimit));
+        updateTitle(window, L"");
+        return;
+    }
+    document.name = commandLine; // the text as given, quotes and all
+    document.path = commandLine;
+    LoadedRecording loaded;
+    const wchar_t* error = readRecordingFile(document.path, loaded);
+    if (!error && !isStorableKeyMode(loaded.keyModeId))
+        error = msgNotSupportedFile;
+    if (error) {
+        showFileError(window, error, commandLine);
+        document.name.clear();
+        updateTitle(window, document.name);
+        return;
+    }
+    eventLists.recordingList = std::move(loaded.events);
+    takeUpLoadedFile(window, loaded, commandLine, true);
+    if (performance.deviceOpen)
+        SetTimer(window, startupPlayTimer, 500, nullptr);
+}

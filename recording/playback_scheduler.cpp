@@ -1,0 +1,133 @@
+#include "recording/playback_scheduler.h"
+
+#include "engine/platform.h"
+#include "recording/event_lists.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+// Shared by the user-interface thread and the timer thread; every field under `lock`.
+struct Scheduler {
+    std::mutex lock;
+    bool playing = false;
+    bool loop = false;
+    unsigned periodMs = 5;  // timer resolution, and the shortest gap between two events
+    uint32_t nextIndex = 0; // the event the pending timer announces
+    uint32_t timerId = 0;
+    uint32_t passStartMs = 0; // when the current pass began
+    uint64_t dueMs = 0;       // when event nextIndex is due, from passStartMs
+    uint32_t generation = 0;  // of the current start; a stop moves it on
+};
+Scheduler scheduler;
+
+uint32_t gapBefore(uint32_t index) {
+    return std::max<uint32_t>(eventLists.playbackList[index].delayMs, scheduler.periodMs);
+}
+
+// Arms the timer for event nextIndex at its ideal time, so that a late callback does not make
+// every later event late too; never sooner than one period from now. Lock held.
+bool armNext() {
+    const uint32_t now = platformNowMs();
+    scheduler.dueMs += gapBefore(scheduler.nextIndex);
+    const uint64_t elapsed = static_cast<uint32_t>(now - scheduler.passStartMs);
+    const uint64_t wait = scheduler.dueMs > elapsed ? scheduler.dueMs - elapsed : 0;
+    const unsigned delay = static_cast<unsigned>(std::max<uint64_t>(wait, scheduler.periodMs));
+    scheduler.timerId = platformStartOneShot(delay, scheduler.periodMs, playbackTick);
+    return scheduler.timerId != 0;
+}
+
+// Begins a pass at event 0, counted from passStart. Lock held.
+bool beginPass(uint32_t passStart) {
+    scheduler.nextIndex = 0;
+    scheduler.passStartMs = passStart;
+    scheduler.dueMs = 0;
+    return armNext();
+}
+
+} // namespace
+
+bool startPlayback(bool loop) {
+    stopPlayback();
+    std::unique_lock<std::mutex> guard(scheduler.lock);
+    scheduler.loop = loop;
+    scheduler.periodMs = std::min(platformTimerMaxPeriod(), 5u);
+    if (scheduler.periodMs == 0)
+        scheduler.periodMs = 1;
+    if (eventLists.playbackList.empty()) {
+        guard.unlock();
+        notifyPlaybackEnd(); // nothing to play: over at once, as at the end of a pass
+        return true;
+    }
+    platformBeginTimerPeriod(scheduler.periodMs);
+    ++scheduler.generation;
+    scheduler.playing = true; // before the first timer can fire
+    if (!beginPass(platformNowMs())) {
+        scheduler.playing = false;
+        platformEndTimerPeriod(scheduler.periodMs);
+        return false;
+    }
+    return true;
+}
+
+void stopPlayback() {
+    uint32_t timerId;
+    unsigned periodMs;
+    {
+        std::lock_guard<std::mutex> guard(scheduler.lock);
+        if (!scheduler.playing)
+            return;
+        scheduler.playing = false;
+        ++scheduler.generation; // announcements still queued are dropped
+        timerId = scheduler.timerId;
+        scheduler.timerId = 0;
+        periodMs = scheduler.periodMs;
+    }
+    // Outside the lock: a callback waiting for it finds playing false and does nothing.
+    if (timerId != 0)
+        platformKillOneShot(timerId);
+    platformEndTimerPeriod(periodMs);
+}
+
+bool playbackRunning() {
+    std::lock_guard<std::mutex> guard(scheduler.lock);
+    return scheduler.playing;
+}
+
+uint32_t playbackGeneration() {
+    std::lock_guard<std::mutex> guard(scheduler.lock);
+    return scheduler.generation;
+}
+
+void playbackTick() {
+    std::unique_lock<std::mutex> guard(scheduler.lock);
+    if (!scheduler.playing)
+        return; // stopped while this callback was on its way
+    notifyReplayEvent(scheduler.nextIndex, scheduler.generation);
+    ++scheduler.nextIndex;
+    const uint32_t count = static_cast<uint32_t>(eventLists.playbackList.size());
+    if (scheduler.nextIndex < count) {
+        if (!armNext()) { // the chain ends here; the controls wait for the user's stop
+            scheduler.playing = false;
+            platformEndTimerPeriod(scheduler.periodMs);
+        }
+        return;
+    }
+    if (scheduler.loop) {
+        // The next pass starts where this one ideally ended, its first event after its own
+        // delay. Between passes the resolution is given back and taken again, as a new start does.
+        platformEndTimerPeriod(scheduler.periodMs);
+        platformBeginTimerPeriod(scheduler.periodMs);
+        if (!beginPass(scheduler.passStartMs + static_cast<uint32_t>(scheduler.dueMs))) {
+            scheduler.playing = false;
+            platformEndTimerPeriod(scheduler.periodMs);
+        }
+        return;
+    }
+    scheduler.playing = false;
+    scheduler.timerId = 0;
+    platformEndTimerPeriod(scheduler.periodMs);
+    guard.unlock();
+    notifyPlaybackEnd(); // the window handles the stop command before this returns
+}

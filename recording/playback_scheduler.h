@@ -1,0 +1,25 @@
+// Playback of the playback list on a chain of one-shot multimedia timers. The timer callback
+// only tells the window which event is due; the window plays it on its own thread.
+#pragma once
+
+#include <cstdint>
+
+// Starts a pass from event 0, once or in a loop. False when no timer could be created.
+bool startPlayback(bool loop);
+
+// Stops the chain. Once it has returned, no further event is announced and no timer re-armed.
+void stopPlayback();
+
+bool playbackRunning();
+
+// Every start and stop begins a new generation. An announcement of an older generation is
+// stale: it was on its way when playback stopped, and the window drops it.
+uint32_t playbackGeneration();
+
+// Implemented by the window, called from the timer thread: event index of the playback list is
+// due (posted, not waited for); a single pass has ended (handled before the call returns).
+void notifyReplayEvent(uint32_t index, uint32_t generation);
+void notifyPlaybackEnd();
+
+// For tests: the callback that the timer runs.
+void playbackTick();
