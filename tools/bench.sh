@@ -10,9 +10,10 @@ cmake --build --preset host --target tonvira_file_bench
 build/host/tonvira_file_bench --benchmark_min_time=1 "$@"
 
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target tonvira_key_latency_bench tonvira_capture_driver
+cmake --build --preset win64 --target tonvira_key_latency_bench tonvira_playback_timing_bench tonvira_capture_driver
 tools/wine-prefix.sh
 export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all LANG=zh_CN.UTF-8
 tools/wine-midi.sh --force build/win64/tools/midi_capture/winetonvcap.drv >/dev/null
 unset TONVIRA_CAPTURE_LOG
 xvfb-run -a -s "-screen 0 1280x1024x24" /usr/lib/wine/wine64 build/win64/tonvira_key_latency_bench.exe
+/usr/lib/wine/wine64 build/win64/tonvira_playback_timing_bench.exe

@@ -59,6 +59,8 @@ run_counted tools/midi_capture/test_capture.sh build/win64/tools/midi_capture
 
 step "end to end: the real program under Wine"
 run_counted tests/e2e/play_keys.sh
+run_counted tests/e2e/startup_playback.sh
+run_counted tests/e2e/record_save_export.sh
 
 step "fuzzing the recording-file reader for ${fuzz_seconds} s"
 cmake --preset fuzz >/dev/null

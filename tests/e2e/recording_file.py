@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Recording files for the end-to-end tests, written and read independently of the program.
+
+    recording_file.py write PATH KEYMODE AUTOBASS "DELAY MESSAGE SCAN SHIFT"...
+    recording_file.py notes LOG                  how many note messages a capture log holds
+    recording_file.py compare PATH LOG           the log plays the file: notes in order, on time
+    recording_file.py same A B                   two recording files hold the same recording
+"""
+
+import os
+import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "midi_capture"))
+import midi_log  # noqa: E402
+
+# Octave and semitone of each scan code that plays; the note is 12 x octave + semitone + tonic.
+KEYS = {
+    2: (3, 6), 3: (3, 8), 4: (3, 10), 5: (3, 11), 6: (4, 1), 7: (4, 3), 8: (4, 4), 9: (4, 6),
+    10: (4, 8), 11: (4, 10), 12: (6, 6), 13: (6, 8), 16: (3, 7), 17: (3, 9), 18: (3, 11),
+    19: (4, 0), 20: (4, 2), 21: (4, 4), 22: (4, 5), 23: (4, 7), 24: (4, 9), 25: (4, 11),
+    26: (6, 7), 27: (6, 9), 30: (5, 0), 31: (5, 2), 32: (5, 4), 33: (5, 5), 34: (5, 7),
+    35: (5, 9), 36: (5, 11), 37: (6, 0), 38: (6, 2), 39: (6, 4), 40: (6, 5), 44: (5, 1),
+    45: (5, 3), 46: (5, 4), 47: (5, 6), 48: (5, 8), 49: (5, 10), 50: (5, 11), 51: (6, 1),
+    52: (6, 3), 53: (6, 4),
+}
+TONIC = {1297: 0, 1298: 2, 1299: 4, 1300: 5, 1301: 7, 1302: 9, 1303: -1, 1304: 6, 1305: 1,
+         1312: -2, 1313: 3, 1314: -4, 1315: 3, 1316: 5, 1317: 7, 1318: -4, 1319: -2, 1320: 0,
+         1321: 2, 1328: 9, 1329: 4, 1330: -1, 1331: 6, 1332: 1}
+PERIOD_MS = 5
+
+
+def chunk(tag, data):
+    return tag + struct.pack("<I", len(data)) + data + (b"\0" if len(data) % 2 else b"")
+
+
+def write(path, key_mode, auto_bass, events):
+    data = b"".join(struct.pack("<IIIi", d, m, scan << 16, shift) for d, m, scan, shift in events)
+    info = chunk(b"LIST", b"INFO" + chunk(b"ISFT", b"QV by Wexi\0") + chunk(b"ISCD", b"2026-01-01\0"))
+    fmt = struct.pack("<6I", len(events), key_mode, auto_bass, 0, 0, 0)
+    body = b"QV  " + info + chunk(b"fmt ", fmt) + chunk(b"data", data)
+    with open(path, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", len(body)) + body)
+
+
+def read(path):
+    """(key mode, auto bass word, [(delay, message, keyData, shift)]) of a recording file."""
+    with open(path, "rb") as f:
+        raw = f.read()
+    assert raw[:4] == b"RIFF" and raw[8:12] == b"QV  ", "not a recording file"
+    at, fmt, data = 12, None, None
+    while at + 8 <= len(raw):
+        tag, size = raw[at:at + 4], struct.unpack("<I", raw[at + 4:at + 8])[0]
+        if tag == b"fmt ":
+            fmt = struct.unpack("<6I", raw[at + 8:at + 32])
+        elif tag == b"data":
+            data = raw[at + 8:at + 8 + size]
+        at += 8 + size + (size & 1)
+    events = [struct.unpack("<IIIi", data[i:i + 16]) for i in range(0, len(data), 16)]
+    assert fmt[0] == len(events)
+    return fmt[1], fmt[2], events
+
+
+def note_messages(log):
+    records = [r for r in midi_log.read_log(log) if r.kind == "data"]
+    out = []
+    for r in records:
+        status, channel, data1, data2 = midi_log.decode(r.message)
+        if status in (0x80, 0x90):
+            out.append((r.ms, status, channel, data1, data2))
+    return out
+
+
+def expected_notes(path):
+    """(ideal ms from the first event, status, channel, note) for one pass of the file."""
+    key_mode, bass, events = read(path)
+    out, t = [], 0
+    for i, (delay, message, key_data, shift) in enumerate(events):
+        t += max(delay, PERIOD_MS) if i else 0
+        octave, semitone = KEYS[(key_data >> 16) & 0xFF]
+        note = 12 * (octave + shift) + semitone + TONIC[key_mode]
+        status = 0x80 if message == 257 else 0x90
+        out.append((t, status, 0, note))
+        if bass == 1:
+            out.append((t, status, 15, note - 12))
+    return out
+
+
+def compare(path, log):
+    want, got = expected_notes(path), note_messages(log)
+    passed = failed = 0
+
+    def check(ok, text):
+        nonlocal passed, failed
+        passed += ok
+        failed += not ok
+        print(("ok   " if ok else "FAIL ") + text)
+
+    check(len(got) == len(want), f"{len(want)} note messages expected, {len(got)} captured")
+    for i, (w, g) in enumerate(zip(want, got)):
+        check(w[1:] == g[1:4], f"note {i}: expected {w[1:]}, captured {g[1:4]}")
+    if got:
+        start = got[0][0]
+        late = [g[0] - start - w[0] for w, g in zip(want, got)]
+        print(f"lateness against the file's timing (ms): {late}")
+        check(all(abs(x) <= 25 for x in late), "every note within 25 ms of its time in the file")
+        opened = [r.ms for r in midi_log.read_log(log) if r.kind == "open"]
+        if opened:
+            wait = start - opened[0]
+            check(450 <= wait <= 1500, f"playing began {wait} ms after the device opened (500 ms timer)")
+    print(f"startup playback: {passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+def main(argv):
+    command = argv[1]
+    if command == "write":
+        events = [tuple(int(x) for x in e.split()) for e in argv[5:]]
+        write(argv[2], int(argv[3]), int(argv[4]), events)
+        return 0
+    if command == "notes":
+        print(len(note_messages(argv[2])) if os.path.exists(argv[2]) else 0)
+        return 0
+    if command == "compare":
+        return compare(argv[2], argv[3])
+    if command == "same":
+        a, b = read(argv[2]), read(argv[3])
+        print("same recording" if a == b else f"different: {a} / {b}")
+        return 0 if a == b else 1
+    print(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
