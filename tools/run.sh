@@ -32,7 +32,7 @@ fi
 program=$!
 sleep 8
 import -window root build/screenshot.png
-xdotool search --name '^Tonvira$' | while read -r window; do xdotool windowfocus "$window" key alt+F4 || true; done
+xdotool search --name '^Tonvira' | while read -r window; do xdotool windowfocus "$window" key alt+F4 || true; done
 sleep 1
 kill "$program" 2>/dev/null || true
 wineserver -k 2>/dev/null || true

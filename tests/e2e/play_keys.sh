@@ -39,7 +39,7 @@ trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
 # The main window is the full-screen one; it appears after the five-second splash.
 window=""
 for _ in $(seq 1 150); do
-  for candidate in $(xdotool search --name '^Tonvira$' 2>/dev/null || true); do
+  for candidate in $(xdotool search --name '^Tonvira' 2>/dev/null || true); do
     width=$(xdotool getwindowgeometry "$candidate" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
     if [ "${width:-0}" -ge 1000 ]; then window=$candidate; fi
   done
@@ -50,6 +50,9 @@ check "main window appears after the splash" test -n "$window"
 [ -n "$window" ] || finish
 
 sleep 1 # let the first paint finish
+check "the title names the untitled recording" \
+  bash -c "xdotool getwindowname $window | grep -q '^Tonvira - \[未命名\]\$'"
+
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 sleep 0.3
 press() { xdotool key --delay 120 "$@"; sleep 0.3; }
