@@ -12,8 +12,8 @@
 #define ID_DEVICE_OPEN 256
 #define ID_DEVICE_CLOSE 257
 #define ID_DEVICE_MAPPER 511
-#define ID_DEVICE_BASE 512 // + device 0..255, up to 767
-#define ID_CHANNEL_BASE 768 // + channel index 0..14
+#define ID_DEVICE_BASE 512   // + device 0..255, up to 767
+#define ID_CHANNEL_BASE 768  // + channel index 0..14
 #define ID_PROGRAM_BASE 1024 // + General MIDI program 0..127
 #define ID_HELP 1280
 #define ID_ABOUT 1281

@@ -5,56 +5,13 @@
 #
 #   tests/e2e/play_keys.sh [build directory, default build/win64]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="$(cd "${1:-$root/build/win64}" && pwd)"
-
-if [ -z "${TONVIRA_E2E_ON_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" env TONVIRA_E2E_ON_DISPLAY=1 "$0" "$build"
-fi
-
-out="$root/build/e2e"
-mkdir -p "$out"
-log="$out/play_keys.log"
-rm -f "$log"
-
-"$root/tools/wine-prefix.sh"
-export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all LANG=zh_CN.UTF-8
-"$root/tools/wine-midi.sh" --force "$build/tools/midi_capture/winetonvcap.drv" >/dev/null
-export TONVIRA_CAPTURE_LOG="$log"
-
-passed=0 failed=0
-check() { # description, then a command that must succeed
-  local what="$1"; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $what"; else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
-finish() {
-  echo "e2e play_keys: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-}
-
-/usr/lib/wine/wine64 "$build/tonvira.exe" >"$out/wine.out" 2>&1 &
-program=$!
-trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-
-# The main window is the full-screen one; it appears after the five-second splash.
-window=""
-for _ in $(seq 1 150); do
-  for candidate in $(xdotool search --name '^Tonvira' 2>/dev/null || true); do
-    width=$(xdotool getwindowgeometry "$candidate" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-    if [ "${width:-0}" -ge 1000 ]; then window=$candidate; fi
-  done
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-check "main window appears after the splash" test -n "$window"
-[ -n "$window" ] || finish
-
-sleep 1 # let the first paint finish
+source "$(dirname "$0")/common.sh"
+e2e_setup play_keys "$0" "$@"
+e2e_start
+e2e_wait_for_window
 check "the title names the untitled recording" \
   bash -c "xdotool getwindowname $window | grep -q '^Tonvira - \[未命名\]\$'"
 
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-sleep 0.3
 press() { xdotool key --delay 120 "$@"; sleep 0.3; }
 press a
 press shift+k
@@ -80,4 +37,4 @@ check "captured notes, in order" python3 "$root/tests/e2e/check_capture.py" "$lo
   "silence"
 check "the device was opened once and closed at the end" \
   bash -c "[ \"\$(awk '\$3 != \"data\" {print \$3}' '$log' | tr '\n' ' ')\" = 'open close ' ]"
-finish
+e2e_finish

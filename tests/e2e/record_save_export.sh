@@ -6,51 +6,13 @@
 #
 #   tests/e2e/record_save_export.sh [build directory, default build/win64]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="$(cd "${1:-$root/build/win64}" && pwd)"
-if [ -z "${TONVIRA_E2E_ON_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" env TONVIRA_E2E_ON_DISPLAY=1 "$0" "$build"
-fi
-
-out="$root/build/e2e"
-mkdir -p "$out"
-"$root/tools/wine-prefix.sh"
-export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all LANG=zh_CN.UTF-8
-"$root/tools/wine-midi.sh" --force "$build/tools/midi_capture/winetonvcap.drv" >/dev/null
-export TONVIRA_CAPTURE_LOG="$out/record_save_export.log"
-rm -f "$TONVIRA_CAPTURE_LOG"
+source "$(dirname "$0")/common.sh"
+e2e_setup record_save_export "$0" "$@"
 files="$WINEPREFIX/drive_c/users/Public/tonvira-e2e"
 rm -rf "$files" && mkdir -p "$files"
 windows='C:\users\Public\tonvira-e2e\'
-
-passed=0 failed=0
-check() {
-  local what="$1"; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $what"; else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
-finish() {
-  echo "e2e record_save_export: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-}
-
-/usr/lib/wine/wine64 "$build/tonvira.exe" >"$out/wine.out" 2>&1 &
-program=$!
-trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-
-main_window() {
-  for candidate in $(xdotool search --name '^Tonvira' 2>/dev/null || true); do
-    width=$(xdotool getwindowgeometry "$candidate" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-    if [ "${width:-0}" -ge 1000 ]; then echo "$candidate"; return 0; fi
-  done
-  return 0
-}
-window=""
-for _ in $(seq 1 150); do window=$(main_window); [ -n "$window" ] && break; sleep 0.1; done
-check "main window appears after the splash" test -n "$window"
-[ -n "$window" ] || finish
-sleep 1
-xdotool windowfocus "$window"
-sleep 0.3
+e2e_start
+e2e_wait_for_window
 
 # The recording menu is Alt+4; its items are chosen by their access letters. The letter's release
 # reaches the window as a key release without a press, which leaves the chord counts off; Esc
@@ -90,4 +52,4 @@ check "the MIDI file is valid and holds the notes played" \
   /usr/bin/python3 "$root/tests/e2e/check_midi_file.py" "$files/song.mid" 60 62 76 55 69
 xdotool key alt+F4
 sleep 1
-finish
+e2e_finish

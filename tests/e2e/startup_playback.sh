@@ -5,20 +5,8 @@
 #
 #   tests/e2e/startup_playback.sh [build directory, default build/win64]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="$(cd "${1:-$root/build/win64}" && pwd)"
-if [ -z "${TONVIRA_E2E_ON_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" env TONVIRA_E2E_ON_DISPLAY=1 "$0" "$build"
-fi
-
-out="$root/build/e2e"
-mkdir -p "$out"
-log="$out/startup_playback.log"
-rm -f "$log"
-"$root/tools/wine-prefix.sh"
-export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all LANG=zh_CN.UTF-8
-"$root/tools/wine-midi.sh" --force "$build/tools/midi_capture/winetonvcap.drv" >/dev/null
-export TONVIRA_CAPTURE_LOG="$log"
+source "$(dirname "$0")/common.sh"
+e2e_setup startup_playback "$0" "$@"
 
 # A scale up and down in D major, with chords and shifted notes, written as a recording file.
 song="$WINEPREFIX/drive_c/users/Public/startup-song.qvi"
@@ -26,9 +14,7 @@ python3 "$root/tests/e2e/recording_file.py" write "$song" 1298 0 \
   "0 256 30 0" "250 257 30 0" "0 256 31 0" "250 257 31 0" "0 256 32 1" "0 256 33 1" \
   "400 257 32 1" "0 257 33 1" "120 256 34 -1" "300 257 34 -1" "60 256 37 0" "500 257 37 0"
 
-/usr/lib/wine/wine64 "$build/tonvira.exe" 'C:\users\Public\startup-song.qvi' >"$out/wine.out" 2>&1 &
-program=$!
-trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+e2e_start 'C:\users\Public\startup-song.qvi'
 # Splash 5 s, then 500 ms, then about 2 s of music.
 for _ in $(seq 1 200); do
   [ "$(python3 "$root/tests/e2e/recording_file.py" notes "$log")" -ge 12 ] && break

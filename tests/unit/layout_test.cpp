@@ -6,42 +6,7 @@
 
 namespace {
 
-Layout sized(int width, int height) {
-    Layout l;
-    l.cellWidth = 8;
-    l.cellHeight = 16;
-    layoutForSize(l, width, height);
-    return l;
-}
-
-TEST(Layout, KeyboardOriginTruncatesTowardZero) {
-    EXPECT_EQ(sized(474, 600).keyboardLeft, 0);
-    EXPECT_EQ(sized(473, 600).keyboardLeft, -1);
-    EXPECT_EQ(sized(1000, 600).keyboardLeft, 262);
-    const Layout minimised = sized(0, 0);
-    EXPECT_EQ(minimised.keyboardLeft, -237);
-    EXPECT_EQ(minimised.keyboardTop, 16 - 78);
-    EXPECT_EQ(scrollBarRect(minimised, 0).width, 0);
-    EXPECT_EQ(scrollBarRect(minimised, 1).height, 0);
-}
-
-TEST(Layout, ControlsOfAThousandBySixHundred) {
-    const Layout l = sized(1000, 600);
-    const ControlRect velocity = scrollBarRect(l, 0), bend = scrollBarRect(l, 1);
-    EXPECT_EQ(velocity.x, 850);
-    EXPECT_EQ(bend.x, 900);
-    EXPECT_EQ(velocity.y, 180);
-    EXPECT_EQ(velocity.width, 25);
-    EXPECT_EQ(velocity.height, 240);
-    const int expectedX[5] = {500 - 19 * 8, 500 - 11 * 8, 500 - 3 * 8, 500 + 5 * 8, 500 + 13 * 8};
-    for (int i = 0; i < 5; ++i) {
-        const ControlRect b = buttonRect(l, i);
-        EXPECT_EQ(b.x, expectedX[i]) << i;
-        EXPECT_EQ(b.y, 480);
-        EXPECT_EQ(b.width, 48);
-        EXPECT_EQ(b.height, 28);
-    }
-}
+// Keyboard origin and control rectangles are checked on the real window (tests/win).
 
 TEST(Layout, InstrumentPictures) {
     EXPECT_EQ(instrumentPictureIndex(79, 0), 9);

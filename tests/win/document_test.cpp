@@ -9,6 +9,7 @@
 #include "recording/recording_file.h"
 #include "resources/resource_ids.h"
 #include "tests/win/fake_devices.h"
+#include "tests/win/window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,17 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-void pumpFor(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    MSG message;
-    do {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            if (message.message != WM_QUIT)
-                DispatchMessageW(&message);
-        Sleep(1);
-    } while (static_cast<int>(end - GetTickCount()) > 0);
-}
 
 // Note-on numbers with their channels, "60" or "48@15", in the order they were sent.
 std::vector<std::string> notesOn() {
@@ -49,22 +39,10 @@ std::vector<std::string> notesOn() {
 }
 using Texts = std::vector<std::string>;
 
-class Document : public ::testing::Test {
+class Document : public WindowTest {
   protected:
-    static void SetUpTestSuite() {
-        if (shell.instance)
-            return;
-        shell.instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(loadPictures());
-        ASSERT_TRUE(registerMainWindowClass());
-    }
     void SetUp() override {
-        fake::reset();
-        performance = PerformanceState{};
-        document = DocumentState{};
-        releaseRecordingList();
-        releasePlaybackList();
-        shell.commandLine = L"";
+        WindowTest::SetUp();
         folder =
             fs::temp_directory_path() / (L"tonvira-doc-" + std::to_wstring(GetCurrentProcessId()) +
                                          L"-" + std::to_wstring(counter++));
@@ -72,21 +50,10 @@ class Document : public ::testing::Test {
         fs::create_directories(folder);
     }
     void TearDown() override {
-        if (window && IsWindow(window)) {
-            document.dirty = false; // no prompt on the way out
-            DestroyWindow(window);
-        }
-        pumpFor(0);
-        shell.commandLine = L"";
+        WindowTest::TearDown();
         fs::remove_all(folder);
     }
 
-    HWND create() {
-        window = createMainWindow(SW_SHOWNORMAL);
-        pumpFor(0);
-        return window;
-    }
-    void command(UINT id) { SendMessageW(window, WM_COMMAND, id, 0); }
     void play(unsigned scan) {
         SendMessageW(window, WM_KEYDOWN, 0, static_cast<LPARAM>(scan) << 16);
         SendMessageW(window, WM_KEYUP, 0, static_cast<LPARAM>(scan) << 16);
@@ -95,18 +62,6 @@ class Document : public ::testing::Test {
         command(ID_RECORD_START);
         play(30);
         command(ID_RECORD_STOP);
-    }
-    bool grayed(UINT id) {
-        return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
-    }
-    bool checked(UINT id) {
-        return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
-    }
-    bool buttonOn(int i) { return IsWindowEnabled(shell.buttons[i]) != FALSE; }
-    std::wstring title() {
-        wchar_t text[300] = {};
-        GetWindowTextW(window, text, 300);
-        return text;
     }
     // A recording file with events for A and its release, 20 ms apart.
     fs::path recordingFile(const wchar_t* name, uint32_t keyMode, bool bass) {
@@ -117,7 +72,6 @@ class Document : public ::testing::Test {
     }
 
     static inline int counter = 0;
-    HWND window = nullptr;
     fs::path folder;
 };
 

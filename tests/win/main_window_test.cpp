@@ -10,6 +10,7 @@
 #include "recording/playback_scheduler.h"
 #include "resources/resource_ids.h"
 #include "tests/win/fake_devices.h"
+#include "tests/win/window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -48,55 +49,11 @@ std::vector<std::string> messages() {
 }
 using Texts = std::vector<std::string>;
 
+using MainWindow = WindowTest;
+
 void pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        if (message.message != WM_QUIT)
-            DispatchMessageW(&message);
+    pumpFor(0);
 }
-
-class MainWindow : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        if (shell.instance)
-            return; // the class and pictures live for the whole test program
-        shell.instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(loadPictures());
-        ASSERT_TRUE(registerMainWindowClass());
-    }
-    void SetUp() override {
-        fake::reset();
-        performance = PerformanceState{};
-        document = DocumentState{};
-        releaseRecordingList();
-        releasePlaybackList();
-    }
-    void TearDown() override {
-        if (window && IsWindow(window))
-            DestroyWindow(window);
-        pump();
-    }
-
-    // Creates the window as the program does, at a fixed size so that layouts are predictable.
-    HWND create() {
-        window = createMainWindow(SW_SHOWNORMAL);
-        if (window) {
-            MoveWindow(window, 0, 0, 1024, 768, TRUE);
-            pump();
-        }
-        return window;
-    }
-    void command(UINT id) { SendMessageW(window, WM_COMMAND, id, 0); }
-    void key(UINT message, unsigned scan, LPARAM extra = 0) {
-        SendMessageW(window, message, 0, static_cast<LPARAM>(scan) << 16 | extra);
-    }
-    UINT menuState(UINT id) { return GetMenuState(GetMenu(window), id, MF_BYCOMMAND); }
-    bool checked(UINT id) { return (menuState(id) & MF_CHECKED) != 0; }
-    bool grayed(UINT id) { return (menuState(id) & MF_GRAYED) != 0; }
-    bool buttonOn(int i) { return IsWindowEnabled(shell.buttons[i]) != FALSE; }
-
-    HWND window = nullptr;
-};
 
 TEST_F(MainWindow, NoDeviceRefusesToStart) {
     fake::midi.devices = 0;
