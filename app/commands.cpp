@@ -57,17 +57,11 @@ void onDeviceSelect(HWND window, HMENU menu, UINT id) {
     repaint(window);
 }
 
-void onChannelSelect(HWND window, HMENU menu, UINT id) {
-    moveCheck(menu, ID_CHANNEL_BASE + performance.channel, id);
-    performance.channel = static_cast<int>(id) - ID_CHANNEL_BASE;
-    if (performance.deviceOpen)
-        applyProgram();
-    repaint(window);
-}
-
-void onProgramSelect(HWND window, HMENU menu, UINT id) {
-    moveCheck(menu, ID_PROGRAM_BASE + performance.program, id);
-    performance.program = static_cast<int>(id) - ID_PROGRAM_BASE;
+// A channel or an instrument: the check mark moves, and an open device gets the program on the
+// play channel and the bass channel.
+void onSoundSelect(HWND window, HMENU menu, UINT base, int32_t& setting, UINT id) {
+    moveCheck(menu, base + setting, id);
+    setting = static_cast<int32_t>(id - base);
     if (performance.deviceOpen)
         applyProgram();
     repaint(window);
@@ -171,9 +165,9 @@ void onCommand(HWND window, WPARAM wParam) {
     if (id >= ID_DEVICE_MAPPER && id < ID_CHANNEL_BASE)
         onDeviceSelect(window, menu, id);
     else if (id >= ID_CHANNEL_BASE && id < ID_PROGRAM_BASE)
-        onChannelSelect(window, menu, id);
+        onSoundSelect(window, menu, ID_CHANNEL_BASE, performance.channel, id);
     else if (id >= ID_PROGRAM_BASE)
-        onProgramSelect(window, menu, id);
+        onSoundSelect(window, menu, ID_PROGRAM_BASE, performance.program, id);
     else
         repaint(window);
 }
