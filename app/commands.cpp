@@ -1,5 +1,10 @@
 // WM_COMMAND: every menu item, toolbar button, accelerator and push button arrives here.
+#include "app/commands.h"
 #include "app/command_states.h"
+#include "app/controls.h"
+#include "app/file_commands.h"
+#include "app/menu_bar.h"
+#include "app/playback_commands.h"
 #include "app/shell.h"
 #include "app/system_seam.h"
 #include "engine/midi_output.h"

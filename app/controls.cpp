@@ -1,5 +1,6 @@
 // The scroll bars and push buttons of the main window: creation, placement, enable sets, and
 // keeping the playing keys on the main window after a button was clicked.
+#include "app/controls.h"
 #include "app/command_states.h"
 #include "app/layout.h"
 #include "app/shell.h"

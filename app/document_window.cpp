@@ -1,5 +1,6 @@
 // The document as the window shows it: the title, file errors, the save-changes prompt, and
 // closing the window or the session.
+#include "app/document_window.h"
 #include "app/document.h"
 #include "app/shell.h"
 #include "app/system_seam.h"

@@ -1,6 +1,11 @@
 // Save, save as, load and export through the common file dialogs, and taking up a loaded file.
+#include "app/file_commands.h"
 #include "app/command_states.h"
+#include "app/commands.h"
+#include "app/controls.h"
 #include "app/document.h"
+#include "app/document_window.h"
+#include "app/menu_bar.h"
 #include "app/shell.h"
 #include "app/system_seam.h"
 #include "engine/key_table.h"

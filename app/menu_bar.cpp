@@ -1,4 +1,5 @@
 // The menu bar: eight menus whose titles use the digit access keys 1 to 8.
+#include "app/menu_bar.h"
 #include "app/instrument_table.h"
 #include "app/layout.h"
 #include "app/shell.h"

@@ -1,5 +1,7 @@
 // Start, loop and stop playback, and the window's side of the playback timer.
+#include "app/playback_commands.h"
 #include "app/command_states.h"
+#include "app/controls.h"
 #include "app/document.h"
 #include "app/shell.h"
 #include "app/system_seam.h"

@@ -1,6 +1,9 @@
 // The recording file named on the command line: loaded while the window is created, played
 // once half a second later.
+#include "app/startup_file.h"
 #include "app/document.h"
+#include "app/document_window.h"
+#include "app/file_commands.h"
 #include "app/shell.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"

@@ -1,10 +1,13 @@
 // Key, Esc, mouse and replay messages of the main window: the notes go out first, then the one
 // key is redrawn.
+#include "app/commands.h"
 #include "app/layout.h"
 #include "app/scaled_font.h"
 #include "app/shell.h"
 #include "app/system_seam.h"
+#include "engine/key_drawing.h"
 #include "engine/key_events.h"
+#include "engine/key_input.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
 #include "recording/playback_scheduler.h"
