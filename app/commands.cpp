@@ -169,9 +169,9 @@ void onCommand(HWND window, WPARAM wParam) {
     }
     if (id >= ID_DEVICE_MAPPER && id < ID_CHANNEL_BASE)
         onDeviceSelect(window, menu, id);
-    else if (id >= ID_CHANNEL_BASE && id < ID_PROGRAM_BASE)
+    else if (id >= ID_CHANNEL_BASE && id < ID_CHANNEL_BASE + 15) // the bass channel is never chosen
         onSoundSelect(window, menu, ID_CHANNEL_BASE, performance.channel, id);
-    else if (id >= ID_PROGRAM_BASE)
+    else if (id >= ID_PROGRAM_BASE && id < ID_PROGRAM_BASE + 128)
         onSoundSelect(window, menu, ID_PROGRAM_BASE, performance.program, id);
     else
         repaint(window);

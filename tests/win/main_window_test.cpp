@@ -169,6 +169,17 @@ TEST_F(MainWindow, FailedReopenKeepsTheNewDeviceSelectedAndClosed) {
     EXPECT_EQ(fake::boxes[0].type, unsigned(MB_ICONWARNING));
 }
 
+TEST_F(MainWindow, IdentifiersThatNameNoChannelOrInstrumentChangeNothing) {
+    ASSERT_TRUE(create());
+    messages();
+    command(ID_CHANNEL_BASE + 15); // the bass channel
+    command(ID_PROGRAM_BASE + 128);
+    command(1290); // between the file commands and the key/modes
+    EXPECT_EQ(performance.channel, 0);
+    EXPECT_EQ(performance.program, 0);
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(MainWindow, KeyModeAndAutomaticBassMenus) {
     ASSERT_TRUE(create());
     command(1315); // c minor, as Alt+M sends it
