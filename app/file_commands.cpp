@@ -50,8 +50,15 @@ bool chooseDocument(HWND window, FileDialog kind) {
 
 } // namespace
 
-bool isStorableKeyMode(uint32_t keyModeId) {
-    return keyModeId >= ID_KEY_FIRST && keyModeId <= ID_KEY_LAST;
+const wchar_t* readRecordingToTakeUp(const std::filesystem::path& path, LoadedRecording& loaded) {
+    LoadedRecording read;
+    const wchar_t* error = readRecordingFile(path, read);
+    if (error)
+        return error;
+    if (read.keyModeId < ID_KEY_FIRST || read.keyModeId > ID_KEY_LAST)
+        return msgNotSupportedFile; // nothing of it is taken: the old recording stays
+    loaded = std::move(read);
+    return nullptr;
 }
 
 void takeUpLoadedFile(HWND window, const LoadedRecording& loaded, const std::wstring& title,
@@ -89,10 +96,7 @@ void onLoad(HWND window) {
     if (!chooseDocument(window, FileDialog::openRecording))
         return;
     LoadedRecording loaded;
-    const wchar_t* error = readRecordingFile(document.path, loaded);
-    if (!error && !isStorableKeyMode(loaded.keyModeId))
-        error = msgNotSupportedFile; // nothing of it is taken: the old recording stays
-    if (error) {
+    if (const wchar_t* error = readRecordingToTakeUp(document.path, loaded)) {
         showFileError(window, error, document.name);
         document.name.clear();
         return;

@@ -25,7 +25,7 @@ void onPlayStop(HWND window) {
     if (performance.deviceOpen)
         silenceOnEscape(); // forget held keys, All Notes Off on every channel
     else
-        performance.heldNormal = performance.heldRaised = performance.heldLowered = 0;
+        forgetHeldKeys(); // a closed device is sent nothing
     InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -27,10 +27,7 @@ void openStartupFile(HWND window) {
     document.name = commandLine; // the text as given, quotes and all
     document.path = commandLine;
     LoadedRecording loaded;
-    const wchar_t* error = readRecordingFile(document.path, loaded);
-    if (!error && !isStorableKeyMode(loaded.keyModeId))
-        error = msgNotSupportedFile;
-    if (error) {
+    if (const wchar_t* error = readRecordingToTakeUp(document.path, loaded)) {
         showFileError(window, error, commandLine);
         document.name.clear();
         updateTitle(window, document.name);

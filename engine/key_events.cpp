@@ -11,6 +11,24 @@ namespace {
 
 constexpr uint32_t repeatFlag = 1u << 30;
 
+bool chordInProgress() {
+    const PerformanceState& p = performance;
+    return p.heldNormal != 0 || p.heldRaised != 0 || p.heldLowered != 0;
+}
+
+KeyOutcome drawn(unsigned scan, bool pressed, int shift) {
+    KeyOutcome outcome;
+    outcome.draw = true;
+    outcome.scan = scan;
+    outcome.pressed = pressed;
+    outcome.drawShift = shift;
+    return outcome;
+}
+
+bool recordedOutOfMemory(uint32_t message, uint32_t lParam) {
+    return appendPerfEvent(message, lParam, performance.octaveShift) == AppendResult::outOfMemory;
+}
+
 void sendKeyNotes(bool on, int octave, int semitone) {
     PerformanceState& p = performance;
     if (on) {
@@ -27,7 +45,7 @@ void sendKeyNotes(bool on, int octave, int semitone) {
 // Joins the chord in progress or starts one; returns the shift the key sounds with.
 int pressShift(Modifiers modifiers) {
     PerformanceState& p = performance;
-    if (p.heldNormal != 0 || p.heldRaised != 0 || p.heldLowered != 0) {
+    if (chordInProgress()) {
         switch (p.octaveShift) {
         case 1:
             ++p.heldRaised;
@@ -67,61 +85,52 @@ int releaseShift() {
 } // namespace
 
 KeyOutcome handleKeyEvent(uint32_t message, uint32_t lParam, Modifiers modifiers) {
-    KeyOutcome outcome;
     if (!performance.deviceOpen)
-        return outcome;
+        return {};
     const unsigned scan = scanCodeOf(lParam);
     const KeySlot* slot = playableSlot(scan);
     if (!slot)
-        return outcome;
-    const bool press = message == messageKeyDown;
-    if (press && (lParam & repeatFlag) &&
-        (performance.heldNormal != 0 || performance.heldRaised != 0 ||
-         performance.heldLowered != 0))
-        return outcome; // auto-repeat of a key in the chord
-    if (!press) {
-        outcome.outOfMemory = appendPerfEvent(messageKeyUp, lParam, performance.octaveShift) ==
-                              AppendResult::outOfMemory;
+        return {};
+    if (message != messageKeyDown) {
+        const bool outOfMemory = recordedOutOfMemory(messageKeyUp, lParam); // shift as it sounded
         const int shift = releaseShift();
         sendKeyNotes(false, slot->octave + shift, slot->semitone);
-        outcome.draw = true;
-        outcome.scan = scan;
+        KeyOutcome outcome = drawn(scan, false, 0);
+        outcome.outOfMemory = outOfMemory;
         return outcome;
     }
+    if ((lParam & repeatFlag) && chordInProgress())
+        return {}; // auto-repeat of a key in the chord
     const int shift = pressShift(modifiers);
     if (lParam & repeatFlag)
-        return outcome; // counted, but a repeat never sounds or records
-    outcome.outOfMemory = appendPerfEvent(messageKeyDown, lParam, performance.octaveShift) ==
-                          AppendResult::outOfMemory;
+        return {}; // counted, but a repeat never sounds or records
+    const bool outOfMemory = recordedOutOfMemory(messageKeyDown, lParam);
     sendKeyNotes(true, slot->octave + shift, slot->semitone);
-    outcome.draw = true;
-    outcome.scan = scan;
-    outcome.pressed = true;
-    outcome.drawShift = performance.octaveShift;
+    KeyOutcome outcome = drawn(scan, true, performance.octaveShift);
+    outcome.outOfMemory = outOfMemory;
     return outcome;
 }
 
 KeyOutcome replayKeyEvent(uint32_t message, uint32_t keyData, int32_t octaveShift) {
-    KeyOutcome outcome;
     if (!performance.deviceOpen)
-        return outcome;
+        return {};
     const unsigned scan = scanCodeOf(keyData);
     const KeySlot* slot = playableSlot(scan);
     if (!slot || octaveShift < -1 || octaveShift > 1)
-        return outcome;
+        return {};
     const bool press = message != messageKeyUp;
     sendKeyNotes(press, slot->octave + octaveShift, slot->semitone);
-    outcome.draw = true;
-    outcome.scan = scan;
-    outcome.pressed = press;
-    outcome.drawShift = octaveShift;
-    return outcome;
+    return drawn(scan, press, octaveShift);
 }
 
-void silenceOnEscape() {
+void forgetHeldKeys() {
     performance.heldNormal = 0;
     performance.heldRaised = 0;
     performance.heldLowered = 0;
+}
+
+void silenceOnEscape() {
+    forgetHeldKeys();
     silenceAllChannels();
 }
 

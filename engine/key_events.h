@@ -28,6 +28,9 @@ KeyOutcome handleKeyEvent(uint32_t message, uint32_t lParam, Modifiers modifiers
 // velocity. Events whose shift lies outside -1..+1 are skipped, so every note stays a data byte.
 KeyOutcome replayKeyEvent(uint32_t message, uint32_t keyData, int32_t octaveShift);
 
+// Every held-key count back to 0; the octave shift stays.
+void forgetHeldKeys();
+
 // Esc: forget every held key and silence all channels; the octave shift stays.
 void silenceOnEscape();
 
