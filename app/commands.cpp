@@ -89,6 +89,7 @@ void onRecordStart(HWND window, HMENU menu) {
         showMessageBox(window, L"请打开开关", L"提示", MB_OK);
         return;
     }
+    cancelStartupPlay(window);
     applyCommandStates(menu, statesRecording());
 }
 

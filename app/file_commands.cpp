@@ -5,6 +5,7 @@
 #include "app/controls.h"
 #include "app/document.h"
 #include "app/document_window.h"
+#include "app/file_dialogs.h"
 #include "app/menu_bar.h"
 #include "app/shell.h"
 #include "app/system_seam.h"

@@ -62,9 +62,9 @@ void paintKeyboard(HDC dc) {
     DeleteObject(font);
 }
 
-void paintTexts(HDC dc, int clientRight) {
-    SetTextColor(dc, RGB(255, 0, 0));
-    SetBkColor(dc, shell.backgroundColor);
+// Step by step in this order: where a short window makes them overlap, the instrument picture
+// covers the status lines and the label and captions cover the picture.
+void paintStatusLines(HDC dc) {
     const Layout& l = layout;
     const int statusTop = l.clientHeight - 4 * l.cellHeight;
     std::wstring deviceName;
@@ -74,11 +74,6 @@ void paintTexts(HDC dc, int clientRight) {
     textAt(dc, 5 * l.cellWidth, statusTop, deviceName);
     textAt(dc, 20 * l.cellWidth, statusTop, L"声道 " + std::to_wstring(performance.channel + 1));
     textAt(dc, l.cellWidth, l.clientHeight - 3 * l.cellHeight, helpLine);
-    const int pictureLeft = (clientRight - pictureWidth) / 2;
-    textAt(dc, pictureLeft + pictureWidth, labelTop,
-           instrumentLabel(performance.program, performance.keyMode));
-    textAt(dc, l.clientWidth * 135 / 160, l.clientHeight * 7 / 10, L"力度");
-    textAt(dc, l.clientWidth * 143 / 160, l.clientHeight * 7 / 10, L"频率");
 }
 
 void paintInstrument(HDC dc, int clientRight) {
@@ -90,6 +85,15 @@ void paintInstrument(HDC dc, int clientRight) {
     DeleteDC(picture);
 }
 
+void paintLabelAndCaptions(HDC dc, int clientRight) {
+    const Layout& l = layout;
+    const int pictureLeft = (clientRight - pictureWidth) / 2;
+    textAt(dc, pictureLeft + pictureWidth, labelTop,
+           instrumentLabel(performance.program, performance.keyMode));
+    textAt(dc, l.clientWidth * 135 / 160, l.clientHeight * 7 / 10, L"力度");
+    textAt(dc, l.clientWidth * 143 / 160, l.clientHeight * 7 / 10, L"频率");
+}
+
 void onPaint(HWND window) {
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(window, &paint);
@@ -97,8 +101,11 @@ void onPaint(HWND window) {
     GetClientRect(window, &client);
     const int clientRight = client.right - client.left;
     paintKeyboard(dc);
+    SetTextColor(dc, RGB(255, 0, 0));
+    SetBkColor(dc, shell.backgroundColor);
+    paintStatusLines(dc);
     paintInstrument(dc, clientRight);
-    paintTexts(dc, clientRight);
+    paintLabelAndCaptions(dc, clientRight);
     EndPaint(window, &paint);
 }
 
@@ -162,6 +169,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case messageReplayEvent:
         onReplayEvent(window, wParam, lParam);
+        return 0;
+    case messagePlaybackEnd:
+        onPlaybackEnd(window, wParam);
         return 0;
     case WM_TIMER:
         onStartupTimer(window, wParam);

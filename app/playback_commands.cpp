@@ -15,6 +15,7 @@ void onPlay(HWND window, bool loop) {
         showMessageBox(window, L"请打开开关", L"提示", MB_OK);
         return;
     }
+    cancelStartupPlay(window);
     applyCommandStates(GetMenu(window), statesPlaying());
     startPlayback(loop);
 }
@@ -33,7 +34,18 @@ void onStartupTimer(HWND window, WPARAM timer) {
     if (timer != startupPlayTimer)
         return;
     KillTimer(window, startupPlayTimer);
+    if (performance.recording || playbackRunning())
+        return; // a tick already queued when the user started something
     SendMessageW(window, WM_COMMAND, ID_PLAY, 0);
+}
+
+void cancelStartupPlay(HWND window) {
+    KillTimer(window, startupPlayTimer);
+}
+
+void onPlaybackEnd(HWND window, WPARAM generation) {
+    if (static_cast<uint32_t>(generation) == playbackGeneration())
+        SendMessageW(window, WM_COMMAND, ID_PLAY_STOP, 0);
 }
 
 // Called on the timer thread: only messages cross to the window.
@@ -41,6 +53,6 @@ void notifyReplayEvent(uint32_t index, uint32_t generation) {
     PostMessageW(shell.mainWindow, messageReplayEvent, generation, static_cast<LPARAM>(index));
 }
 
-void notifyPlaybackEnd() {
-    SendMessageW(shell.mainWindow, WM_COMMAND, ID_PLAY_STOP, 0);
+void notifyPlaybackEnd(uint32_t generation) {
+    PostMessageW(shell.mainWindow, messagePlaybackEnd, generation, 0);
 }

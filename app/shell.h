@@ -21,7 +21,8 @@ extern ShellState shell;
 
 inline constexpr wchar_t mainWindowClass[] = L"QV";
 inline constexpr UINT messageReplayEvent = WM_USER + 1;
-inline constexpr UINT_PTR startupPlayTimer = 1; // plays the command-line file once
+inline constexpr UINT messagePlaybackEnd = WM_USER + 2; // wParam: the generation of the pass
+inline constexpr UINT_PTR startupPlayTimer = 1;         // plays the command-line file once
 
 // Loads bitmaps 110 and 114 and takes the background colour from pixel (0, 0) of 110.
 bool loadPictures();

@@ -6,12 +6,10 @@
 
 #include <windows.h>
 
-#include <string>
+#include <commdlg.h>
 
 int showMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 Modifiers readModifiers();
 
-// The common file dialogs. path and name (without folder) come in as the dialog's starting
-// values and hold the user's choice when it returns true.
-enum class FileDialog { openRecording, saveRecording, exportMidi };
-bool chooseFile(FileDialog kind, HWND owner, std::wstring& path, std::wstring& name);
+// The open (save false) or save common dialog, run with the record as the caller set it up.
+bool runFileDialog(OPENFILENAMEW& dialog, bool save);

@@ -1,9 +1,5 @@
 #include "app/system_seam.h"
 
-#include <commdlg.h>
-
-#include <cwchar>
-
 int showMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     return MessageBoxW(owner, text, caption, type);
 }
@@ -13,28 +9,6 @@ Modifiers readModifiers() {
             (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0};
 }
 
-bool chooseFile(FileDialog kind, HWND owner, std::wstring& path, std::wstring& name) {
-    wchar_t pathBuffer[MAX_PATH] = {};
-    wchar_t nameBuffer[MAX_PATH] = {};
-    wcsncpy(pathBuffer, path.c_str(), MAX_PATH - 1);
-    wcsncpy(nameBuffer, name.c_str(), MAX_PATH - 1);
-    const bool midi = kind == FileDialog::exportMidi;
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    // One filter each: description, pattern, and the empty string that ends the list.
-    dialog.lpstrFilter = midi ? L"Midi Files(*.MID)\0*.mid\0" : L"QVI Files(*.QVI)\0*.qvi\0";
-    dialog.lpstrFile = pathBuffer;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrFileTitle = nameBuffer;
-    dialog.nMaxFileTitle = MAX_PATH;
-    dialog.lpstrDefExt = midi ? L"mid" : L"qvi";
-    dialog.Flags = kind == FileDialog::openRecording ? OFN_CREATEPROMPT : OFN_OVERWRITEPROMPT;
-    const BOOL chosen =
-        kind == FileDialog::openRecording ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
-    if (!chosen)
-        return false;
-    path = pathBuffer;
-    name = nameBuffer;
-    return true;
+bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
+    return (save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)) != FALSE;
 }

@@ -107,9 +107,9 @@ std::optional<int> tonicOffset(int keyMode) {
     return entry.offset;
 }
 
-std::optional<int> noteNumber(const KeySlot& slot, int octaveShift, int keyMode) {
-    std::optional<int> offset = tonicOffset(keyMode);
+std::optional<int> noteNumber(int octave, int semitone, int keyMode) {
+    const std::optional<int> offset = tonicOffset(keyMode);
     if (!offset)
         return std::nullopt;
-    return 12 * (slot.octave + octaveShift) + slot.semitone + *offset;
+    return 12 * octave + semitone + *offset;
 }

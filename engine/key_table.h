@@ -34,5 +34,7 @@ inline const KeySlot* playableSlot(unsigned scanCode) {
     return &keyTable[scanCode];
 }
 
-// 12 x (octave + shift) + semitone + tonic offset; none when keyMode names no key/mode.
-std::optional<int> noteNumber(const KeySlot& slot, int octaveShift, int keyMode);
+// The note a key sounds: 12 x octave + semitone + the tonic offset of keyMode, where octave
+// already holds the chord's shift (and the bass's -1). None when keyMode names no key/mode.
+// Live playing, replay and the MIDI export all take their notes from here.
+std::optional<int> noteNumber(int octave, int semitone, int keyMode);

@@ -9,11 +9,6 @@ uint32_t packShortMessage(int status, int channel, int data1, int data2) {
     return static_cast<uint32_t>(status | channel | data1 << 8 | data2 << 16);
 }
 
-ShortMessage unpackShortMessage(uint32_t packed) {
-    return {static_cast<int>(packed & 0xF0), static_cast<int>(packed & 0x0F),
-            static_cast<int>((packed >> 8) & 0xFF), static_cast<int>((packed >> 16) & 0xFF)};
-}
-
 uint32_t sendShortMessage(MidiOutHandle handle, int status, int channel, int data1, int data2) {
     return platformMidiSend(handle, packShortMessage(status, channel, data1, data2));
 }
@@ -22,10 +17,10 @@ namespace {
 
 uint32_t sendNote(MidiOutHandle handle, int status, int channel, int octave, int semitone,
                   int velocity) {
-    std::optional<int> offset = tonicOffset(performance.keyMode);
-    if (!offset)
+    const std::optional<int> note = noteNumber(octave, semitone, performance.keyMode);
+    if (!note)
         return 0;
-    return sendShortMessage(handle, status, channel, 12 * octave + semitone + *offset, velocity);
+    return sendShortMessage(handle, status, channel, *note, velocity);
 }
 
 } // namespace

@@ -16,18 +16,10 @@ inline constexpr int controllerAllNotesOff = 123;
 // status | channel | data1 << 8 | data2 << 16. Callers pass channel 0..15 and data bytes 0..127.
 uint32_t packShortMessage(int status, int channel, int data1, int data2);
 
-struct ShortMessage {
-    int status; // high nibble only
-    int channel;
-    int data1;
-    int data2;
-};
-ShortMessage unpackShortMessage(uint32_t packed);
-
 uint32_t sendShortMessage(MidiOutHandle handle, int status, int channel, int data1, int data2);
 
-// The note is 12 x octave + semitone + the tonic offset of performance.keyMode; nothing is sent
-// (result 0) when keyMode names no key/mode. The octave already includes any shift.
+// The note is noteNumber(octave, semitone, performance.keyMode); nothing is sent (result 0) when
+// keyMode names no key/mode. The octave already includes any shift.
 uint32_t sendNoteOn(MidiOutHandle handle, int channel, int octave, int semitone, int velocity);
 uint32_t sendNoteOff(MidiOutHandle handle, int channel, int octave, int semitone, int velocity);
 uint32_t sendProgramChange(MidiOutHandle handle, int channel, int program);

@@ -61,23 +61,60 @@ bool writeAll(HANDLE handle, const ByteRange& piece) {
     return true;
 }
 
-// A name beside the target that no other writer uses at the same moment.
-std::wstring temporaryNameFor(const std::filesystem::path& path) {
-    return path.native() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(GetTickCount()) + L".tmp";
+// The path as CreateFileW and MoveFileExW take it at any length: from MAX_PATH characters on,
+// the full path with the \\?\ prefix (\\?\UNC\ for a share).
+std::wstring longPathForm(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0)
+        return path;
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// A name beside the target that adds two characters to it ("song.qvi~1"), or for a name that is
+// already as long as a name can be, a short one of its own in the same folder.
+std::wstring temporaryNameFor(const std::filesystem::path& path, int attempt) {
+    const wchar_t suffix[] = {L'~', static_cast<wchar_t>(L'0' + attempt), L'\0'};
+    if (path.filename().native().size() + 2 <= 255)
+        return path.native() + suffix;
+    return (path.parent_path() / (std::wstring(L"tonvira") + suffix)).native();
+}
+
+// Creates a temporary file that did not exist before; INVALID_HANDLE_VALUE when none can be made.
+HANDLE createTemporary(const std::filesystem::path& path, std::wstring& temporary) {
+    for (int attempt = 1; attempt <= 9; ++attempt) {
+        temporary = longPathForm(temporaryNameFor(path, attempt));
+        HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            return handle;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+            error != ERROR_ACCESS_DENIED) // one left behind, or being deleted: try the next
+            break;
+    }
+    return INVALID_HANDLE_VALUE;
 }
 
 } // namespace
 
 ReplaceResult platformReplaceFile(const std::filesystem::path& path, const ByteRange* pieces,
                                   size_t pieceCount) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const std::wstring target = longPathForm(path.native());
+    const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return ReplaceResult::cannotCreate;
-    const std::wstring temporary = temporaryNameFor(path);
-    HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring temporary;
+    HANDLE handle = createTemporary(path, temporary);
     if (handle == INVALID_HANDLE_VALUE)
         return ReplaceResult::cannotCreate;
     bool written = true;
@@ -89,7 +126,7 @@ ReplaceResult platformReplaceFile(const std::filesystem::path& path, const ByteR
         DeleteFileW(temporary.c_str());
         return ReplaceResult::cannotWrite;
     }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(),
+    if (!MoveFileExW(temporary.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temporary.c_str());
         return ReplaceResult::cannotCreate; // locked or otherwise not replaceable

@@ -109,7 +109,7 @@ uint8_t* finishTrack(Track& track, uint64_t closingTicks, bool closingPause) {
 
 // The melody track on channel 0 and, when bass is given, the bass track on channel 15 an octave
 // lower, in one pass over the events.
-void putTracks(const EventList& list, int tonic, Track& melody, Track* bass) {
+void putTracks(const EventList& list, int keyMode, Track& melody, Track* bass) {
     uint64_t carriedMs = 0;
     for (const PerfEvent& event : list) {
         carriedMs += event.delayMs;
@@ -118,7 +118,7 @@ void putTracks(const EventList& list, int tonic, Track& melody, Track* bass) {
             continue; // no note for it; its delay goes to the next one
         const uint64_t ticks = midiTicksForDelay(carriedMs);
         carriedMs = 0;
-        const int note = 12 * (slot->octave + event.octaveShift) + slot->semitone + tonic;
+        const int note = *noteNumber(slot->octave + event.octaveShift, slot->semitone, keyMode);
         const bool on = event.message == messageKeyDown;
         putNote(melody, ticks, on ? 0x90 : 0x80, note);
         if (bass)
@@ -155,9 +155,8 @@ std::optional<size_t> midiTrackCapacity(size_t count) {
 
 std::optional<MidiFileParts> encodeMidiParts(const EventList& list, int keyMode, int program,
                                              bool autoBass) {
-    const std::optional<int> tonic = tonicOffset(keyMode);
-    if (!tonic && !list.empty())
-        return std::nullopt;
+    if (!tonicOffset(keyMode) && !list.empty())
+        return std::nullopt; // no notes to give the events
     const std::optional<size_t> capacity = midiTrackCapacity(list.size());
     if (!capacity)
         return std::nullopt;
@@ -174,7 +173,7 @@ std::optional<MidiFileParts> encodeMidiParts(const EventList& list, int keyMode,
         0,   0xC0};
     Track melody = startTrack(putBytes(start, header, sizeof header), 0, program);
     Track bass = autoBass ? startTrack(start + headCapacity, 15, program) : Track{};
-    putTracks(list, tonic.value_or(0), melody, autoBass ? &bass : nullptr);
+    putTracks(list, keyMode, melody, autoBass ? &bass : nullptr);
     parts.headSize = static_cast<size_t>(melody.at - start);
     parts.bassOffset = headCapacity;
     parts.bassSize = autoBass ? static_cast<size_t>(bass.at - (start + headCapacity)) : 0;

@@ -16,9 +16,13 @@ struct Scheduler {
     unsigned periodMs = 5;  // timer resolution, and the shortest gap between two events
     uint32_t nextIndex = 0; // the event the pending timer announces
     uint32_t timerId = 0;
-    uint32_t passStartMs = 0; // when the current pass began
-    uint64_t dueMs = 0;       // when event nextIndex is due, from passStartMs
-    uint32_t generation = 0;  // of the current start; a stop moves it on
+    // Times in ms since the start of playback, in 64 bits so that they neither wrap with the
+    // 32-bit clock nor go negative when a callback comes before the ideal time it serves.
+    uint32_t lastReadingMs = 0; // the clock when it was last read
+    uint64_t clockMs = 0;       // that reading, since the start
+    uint64_t passStartMs = 0;   // when the current pass ideally began
+    uint64_t dueMs = 0;         // when event nextIndex is due, from passStartMs
+    uint32_t generation = 0;    // of the current start; every stop moves it on
 };
 Scheduler scheduler;
 
@@ -30,16 +34,18 @@ uint32_t gapBefore(uint32_t index) {
 // every later event late too; never sooner than one period from now. Lock held.
 bool armNext() {
     const uint32_t now = platformNowMs();
+    scheduler.clockMs += static_cast<uint32_t>(now - scheduler.lastReadingMs); // wraps correctly
+    scheduler.lastReadingMs = now;
     scheduler.dueMs += gapBefore(scheduler.nextIndex);
-    const uint64_t elapsed = static_cast<uint32_t>(now - scheduler.passStartMs);
-    const uint64_t wait = scheduler.dueMs > elapsed ? scheduler.dueMs - elapsed : 0;
+    const uint64_t due = scheduler.passStartMs + scheduler.dueMs;
+    const uint64_t wait = due > scheduler.clockMs ? due - scheduler.clockMs : 0;
     const unsigned delay = static_cast<unsigned>(std::max<uint64_t>(wait, scheduler.periodMs));
     scheduler.timerId = platformStartOneShot(delay, scheduler.periodMs, playbackTick);
     return scheduler.timerId != 0;
 }
 
 // Begins a pass at event 0, counted from passStart. Lock held.
-bool beginPass(uint32_t passStart) {
+bool beginPass(uint64_t passStart) {
     scheduler.nextIndex = 0;
     scheduler.passStartMs = passStart;
     scheduler.dueMs = 0;
@@ -56,14 +62,16 @@ bool startPlayback(bool loop) {
     if (scheduler.periodMs == 0)
         scheduler.periodMs = 1;
     if (eventLists.playbackList.empty()) {
+        const uint32_t generation = scheduler.generation;
         guard.unlock();
-        notifyPlaybackEnd(); // nothing to play: over at once, as at the end of a pass
+        notifyPlaybackEnd(generation); // nothing to play: over at once, as at the end of a pass
         return true;
     }
     platformBeginTimerPeriod(scheduler.periodMs);
-    ++scheduler.generation;
     scheduler.playing = true; // before the first timer can fire
-    if (!beginPass(platformNowMs())) {
+    scheduler.lastReadingMs = platformNowMs();
+    scheduler.clockMs = 0;
+    if (!beginPass(0)) {
         scheduler.playing = false;
         platformEndTimerPeriod(scheduler.periodMs);
         return false;
@@ -76,10 +84,11 @@ void stopPlayback() {
     unsigned periodMs;
     {
         std::lock_guard<std::mutex> guard(scheduler.lock);
+        // Announcements still queued are dropped, also those of a pass that ended by itself.
+        ++scheduler.generation;
         if (!scheduler.playing)
             return;
         scheduler.playing = false;
-        ++scheduler.generation; // announcements still queued are dropped
         timerId = scheduler.timerId;
         scheduler.timerId = 0;
         periodMs = scheduler.periodMs;
@@ -119,7 +128,7 @@ void playbackTick() {
         // delay. Between passes the resolution is given back and taken again, as a new start does.
         platformEndTimerPeriod(scheduler.periodMs);
         platformBeginTimerPeriod(scheduler.periodMs);
-        if (!beginPass(scheduler.passStartMs + static_cast<uint32_t>(scheduler.dueMs))) {
+        if (!beginPass(scheduler.passStartMs + scheduler.dueMs)) {
             scheduler.playing = false;
             platformEndTimerPeriod(scheduler.periodMs);
         }
@@ -128,6 +137,6 @@ void playbackTick() {
     scheduler.playing = false;
     scheduler.timerId = 0;
     platformEndTimerPeriod(scheduler.periodMs);
-    guard.unlock();
-    notifyPlaybackEnd(); // the window handles the stop command before this returns
+    // Posted behind the last event's announcement, so that the stop silences its note too.
+    notifyPlaybackEnd(scheduler.generation);
 }

@@ -13,13 +13,14 @@ void stopPlayback();
 bool playbackRunning();
 
 // Every start and stop begins a new generation. An announcement of an older generation is
-// stale: it was on its way when playback stopped, and the window drops it.
+// stale: it was on its way when playback stopped, and the window drops it. A stop moves the
+// generation on even after a pass ended by itself, so it drops what that pass left queued.
 uint32_t playbackGeneration();
 
-// Implemented by the window, called from the timer thread: event index of the playback list is
-// due (posted, not waited for); a single pass has ended (handled before the call returns).
+// Implemented by the window, called from the timer thread, both posted and not waited for: event
+// index of the playback list is due; a single pass has ended, after its last announcement.
 void notifyReplayEvent(uint32_t index, uint32_t generation);
-void notifyPlaybackEnd();
+void notifyPlaybackEnd(uint32_t generation);
 
 // For tests: the callback that the timer runs.
 void playbackTick();

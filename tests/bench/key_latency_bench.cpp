@@ -73,7 +73,7 @@ int showMessageBox(HWND, const wchar_t* text, const wchar_t*, UINT) {
 Modifiers readModifiers() {
     return {false, false};
 }
-bool chooseFile(FileDialog, HWND, std::wstring&, std::wstring&) {
+bool runFileDialog(OPENFILENAMEW&, bool) {
     return false;
 }
 

@@ -32,7 +32,7 @@ void notifyReplayEvent(uint32_t index, uint32_t) {
         announcedAt[index] = now.QuadPart;
 }
 
-void notifyPlaybackEnd() {
+void notifyPlaybackEnd(uint32_t) {
     SetEvent(finished);
 }
 

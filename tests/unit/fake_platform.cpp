@@ -104,7 +104,7 @@ void notifyReplayEvent(uint32_t index, uint32_t generation) {
     fake::announced.push_back(index);
     fake::announcedGeneration = generation;
 }
-void notifyPlaybackEnd() {
+void notifyPlaybackEnd(uint32_t) {
     ++fake::playbackEnds;
 }
 

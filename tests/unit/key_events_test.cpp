@@ -24,11 +24,11 @@ constexpr Modifiers none{false, false}, shift{true, false}, ctrl{false, true}, b
 std::vector<std::string> sent() {
     std::vector<std::string> out;
     for (uint32_t m : fake::sentMessages) {
-        const ShortMessage s = unpackShortMessage(m);
-        std::string text = s.status == 0x90 ? "on " : s.status == 0x80 ? "off " : "other ";
-        text += std::to_string(s.data1);
-        if (s.channel != 0)
-            text += "@" + std::to_string(s.channel);
+        const uint32_t status = m & 0xF0, channel = m & 0x0F;
+        std::string text = status == 0x90 ? "on " : status == 0x80 ? "off " : "other ";
+        text += std::to_string(m >> 8 & 0xFF);
+        if (channel != 0)
+            text += "@" + std::to_string(channel);
         out.push_back(text);
     }
     fake::sentMessages.clear();
@@ -106,6 +106,31 @@ TEST_F(KeyEvents, EscapeWhileHoldingLeavesAStaleChordUntilTheNextEscape) {
     sent();
     handleKeyEvent(down, key(S), shift);
     EXPECT_EQ(sent(), Texts({"on 74"}));
+}
+
+TEST_F(KeyEvents, EscapeInARaisedChordKeepsItsShiftForTheRemainingReleases) {
+    handleKeyEvent(down, key(A), shift);
+    handleKeyEvent(down, key(S), none);
+    silenceOnEscape();
+    sent();
+    handleKeyEvent(up, key(A), none);
+    handleKeyEvent(up, key(S), none);
+    EXPECT_EQ(sent(), Texts({"off 72", "off 74"}));
+    EXPECT_EQ(performance.octaveShift, 1);
+}
+
+// Played, bass and replayed notes carry the bar's velocity; every note-off carries 0.
+TEST_F(KeyEvents, VelocityOfPlayedBassAndReplayedNotes) {
+    performance.velocity = 77;
+    performance.autoBass = true;
+    handleKeyEvent(down, key(A), none);
+    handleKeyEvent(up, key(A), none);
+    replayKeyEvent(down, key(S), -1);
+    replayKeyEvent(up, key(S), -1);
+    EXPECT_EQ(fake::sentMessages, (std::vector<uint32_t>{
+                                      0x4D3C90, 0x4D309F, 0x003C80, 0x00308F, // A and its bass
+                                      0x4D3290, 0x4D269F, 0x003280, 0x00268F, // S lowered, replayed
+                                  }));
 }
 
 TEST_F(KeyEvents, ClosedDeviceAndKeylessCodesChangeNothing) {

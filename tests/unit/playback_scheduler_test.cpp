@@ -95,6 +95,19 @@ TEST_F(Playback, ALoopStartsAgainWithTheFirstEventsOwnDelay) {
     EXPECT_FALSE(playbackRunning());
 }
 
+TEST_F(Playback, EarlyCallbacksStillWaitForTheIdealTime) {
+    events({100, 100});
+    fake::nowMs = 0xFFFFFF00u; // the clock wraps during the loop
+    startPlayback(true);
+    fake::fireTimer(0xFFFFFF00u + 99); // 1 ms early in the middle of a pass
+    EXPECT_EQ(lastDelay(), 101u);
+    fake::fireTimer(0xFFFFFF00u + 197); // 3 ms early at the end of the pass
+    EXPECT_EQ(lastDelay(), 103u);       // event 0 again after its own delay from the ideal end
+    fake::fireTimer(0xFFFFFF00u + 300);
+    EXPECT_EQ(lastDelay(), 100u);
+    EXPECT_EQ(fake::announced, (std::vector<uint32_t>{0, 1, 0}));
+}
+
 TEST_F(Playback, NothingIsAnnouncedAfterStopAndEarlierAnnouncementsTurnStale) {
     events({10, 10});
     startPlayback(true);

@@ -11,6 +11,8 @@
 #include "tests/win/fake_devices.h"
 #include "tests/win/window_fixture.h"
 
+#include <commdlg.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,13 +27,12 @@ namespace {
 std::vector<std::string> notesOn() {
     std::vector<std::string> out;
     for (uint32_t m : fake::sent) {
-        const ShortMessage s = unpackShortMessage(m);
-        if (s.status != 0x90)
+        if ((m & 0xF0) != 0x90)
             continue;
-        std::string text = std::to_string(s.data1);
-        if (s.channel != 0) {
+        std::string text = std::to_string(m >> 8 & 0xFF);
+        if ((m & 0x0F) != 0) {
             text += '@';
-            text += std::to_string(s.channel);
+            text += std::to_string(m & 0x0F);
         }
         out.push_back(text);
     }
@@ -115,6 +116,20 @@ TEST_F(Document, ASinglePassEndsByItselfAndSaveFollowsDirty) {
     command(ID_PLAY);
     pumpFor(300);
     EXPECT_TRUE(grayed(ID_SAVE)); // saved: stays grayed after the pass
+}
+
+TEST_F(Document, APassEndingOnAHeldKeySilencesItAfterItSounds) {
+    ASSERT_TRUE(create());
+    command(ID_RECORD_START);
+    SendMessageW(window, WM_KEYDOWN, 0, 30 << 16); // still held when recording stops
+    command(ID_RECORD_STOP);
+    fake::sent.clear();
+    command(ID_PLAY);
+    pumpFor(300);
+    EXPECT_FALSE(playbackRunning());
+    ASSERT_EQ(fake::sent.size(), 17u);
+    EXPECT_EQ(fake::sent[0], 0x7F3C90u); // the note, then All Notes Off on every channel
+    EXPECT_EQ(fake::sent.back(), 0x7BBFu);
 }
 
 TEST_F(Document, PlayNeedsTheSwitchOn) {
@@ -249,7 +264,36 @@ TEST_F(Document, LogOffAndLoadAskToo) {
     fake::boxAnswers = {IDYES};         // the save dialog is cancelled: the load stops too
     command(ID_LOAD);
     ASSERT_EQ(fake::dialogs.size(), 1u);
-    EXPECT_EQ(fake::dialogs[0].kind, 1); // only the save dialog
+    EXPECT_TRUE(fake::dialogs[0].save); // only the save dialog
+}
+
+TEST_F(Document, TheThreeFileDialogs) {
+    ASSERT_TRUE(create());
+    recordOneNote();
+    command(ID_SAVE_AS); // every dialog is cancelled
+    command(ID_EXPORT_MIDI);
+    document.dirty = false;
+    command(ID_LOAD);
+    const struct {
+        bool save;
+        const wchar_t* filter;
+        unsigned flags;
+        const wchar_t* extension;
+    } expected[] = {
+        {true, L"QVI Files(*.QVI)|*.qvi", OFN_OVERWRITEPROMPT, L"qvi"},
+        {true, L"Midi Files(*.MID)|*.mid", OFN_OVERWRITEPROMPT, L"mid"},
+        {false, L"QVI Files(*.QVI)|*.qvi", OFN_CREATEPROMPT, L"qvi"},
+    };
+    ASSERT_EQ(fake::dialogs.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        const fake::DialogCall& call = fake::dialogs[i];
+        EXPECT_EQ(call.save, expected[i].save) << i;
+        EXPECT_EQ(call.filter, expected[i].filter) << i;
+        EXPECT_EQ(call.flags, expected[i].flags) << i;
+        EXPECT_EQ(call.defaultExtension, expected[i].extension) << i;
+        EXPECT_FALSE(call.titled) << i; // the system's own caption
+        EXPECT_TRUE(call.whole) << i;
+    }
 }
 
 TEST_F(Document, ExportWritesTheFileAndReportsAFailure) {
@@ -283,6 +327,17 @@ TEST_F(Document, StartupFilePlaysOnceHalfASecondLater) {
     EXPECT_TRUE(notesOn().empty()); // not yet
     pumpFor(600);
     EXPECT_EQ(notesOn(), Texts({"69", "57@15"}));
+}
+
+TEST_F(Document, StartupFileDoesNotPlayOnceRecordingHasStarted) {
+    const std::wstring line = recordingFile(L"start.qvi", 1297, false).wstring();
+    shell.commandLine = line.c_str();
+    ASSERT_TRUE(create());
+    command(ID_RECORD_START);
+    pumpFor(800);
+    EXPECT_FALSE(playbackRunning());
+    EXPECT_TRUE(performance.recording && buttonOn(1) && !buttonOn(4));
+    EXPECT_TRUE(notesOn().empty());
 }
 
 TEST_F(Document, StartupFileWithTheDeviceClosedLoadsButDoesNotPlay) {

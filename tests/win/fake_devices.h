@@ -32,7 +32,12 @@ extern std::vector<int> boxAnswers;
 // The file dialogs: each answer is a chosen path (its name is the last part), or empty for
 // Cancel. A dialog with no answer left is cancelled.
 struct DialogCall {
-    int kind; // FileDialog as a number
+    bool save;
+    std::wstring filter; // its strings joined with '|', up to the empty one that ends it
+    unsigned flags;
+    std::wstring defaultExtension;
+    bool titled; // a title of its own instead of the system's
+    bool whole;  // structure size, owner and buffer sizes as a dialog needs them
     std::wstring startPath;
 };
 extern std::vector<std::wstring> dialogAnswers;

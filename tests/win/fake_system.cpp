@@ -1,6 +1,8 @@
 #include "app/system_seam.h"
 #include "tests/win/fake_devices.h"
 
+#include <cwchar>
+
 namespace fake {
 
 std::vector<Box> boxes;
@@ -38,16 +40,25 @@ Modifiers readModifiers() {
     return {fake::shiftDown, fake::ctrlDown};
 }
 
-bool chooseFile(FileDialog kind, HWND, std::wstring& path, std::wstring& name) {
-    fake::dialogs.push_back({static_cast<int>(kind), path});
+bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
+    std::wstring filter;
+    for (const wchar_t* part = dialog.lpstrFilter; part && *part; part += wcslen(part) + 1)
+        filter += (filter.empty() ? L"" : L"|") + std::wstring(part);
+    const bool whole = dialog.lStructSize == sizeof dialog && dialog.hwndOwner &&
+                       dialog.nMaxFile == MAX_PATH && dialog.nMaxFileTitle == MAX_PATH &&
+                       dialog.lpstrFileTitle && !dialog.lpstrInitialDir;
+    fake::dialogs.push_back({save, filter, static_cast<unsigned>(dialog.Flags),
+                             dialog.lpstrDefExt ? dialog.lpstrDefExt : L"",
+                             dialog.lpstrTitle != nullptr, whole, dialog.lpstrFile});
     if (fake::dialogAnswers.empty())
         return false;
     const std::wstring answer = fake::dialogAnswers.front();
     fake::dialogAnswers.erase(fake::dialogAnswers.begin());
-    if (answer.empty())
+    if (answer.empty() || answer.size() >= dialog.nMaxFile)
         return false;
-    path = answer;
     const size_t slash = answer.find_last_of(L"\\/");
-    name = slash == std::wstring::npos ? answer : answer.substr(slash + 1);
+    const std::wstring name = slash == std::wstring::npos ? answer : answer.substr(slash + 1);
+    wcscpy(dialog.lpstrFile, answer.c_str());
+    wcscpy(dialog.lpstrFileTitle, name.c_str());
     return true;
 }

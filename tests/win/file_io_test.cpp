@@ -99,6 +99,24 @@ TEST_F(WindowsFiles, ImpossiblePathsFailCleanly) {
     EXPECT_EQ(filesInFolder(), 0u);
 }
 
+TEST_F(WindowsFiles, TheLongestPathsTheDialogsGiveSaveAndExport) {
+    fs::path deep = folder;
+    while (deep.native().size() < 200)
+        deep /= std::wstring(30, L'd');
+    fs::create_directories(deep);
+    const size_t room = MAX_PATH - 1 - deep.native().size() - 1; // 259 characters in all
+    const fs::path song = deep / (std::wstring(room - 4, L'n') + L".qvi");
+    const fs::path midi = deep / (std::wstring(room - 4, L'n') + L".mid");
+    ASSERT_EQ(song.native().size(), 259u);
+    ASSERT_EQ(writeRecordingFile(list, 1297, false, song), nullptr);
+    ASSERT_EQ(writeRecordingFile(list, 1298, false, song), nullptr); // replacing it too
+    LoadedRecording loaded;
+    ASSERT_EQ(readRecordingFile(song, loaded), nullptr);
+    EXPECT_EQ(loaded.keyModeId, 1298u);
+    EXPECT_TRUE(exportMidiFile(list, 1297, 0, false, midi));
+    EXPECT_EQ(std::distance(fs::directory_iterator(deep), {}), 2);
+}
+
 TEST_F(WindowsFiles, ExportWritesTheWholeFile) {
     const fs::path path = folder / L"song.mid";
     ASSERT_TRUE(exportMidiFile(list, 1297, 0, true, path));
