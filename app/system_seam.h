@@ -15,3 +15,11 @@ Modifiers readModifiers();
 // values and hold the user's choice when it returns true.
 enum class FileDialog { openRecording, saveRecording, exportMidi };
 bool chooseFile(FileDialog kind, HWND owner, std::wstring& path, std::wstring& name);
+
+// The shell and the HTML Help library, used by the About box and the help command.
+// Opens a document or an address with the program the system associates with it; the result
+// is not reported (a missing mail program or browser is not the program's error).
+void openWithShell(const wchar_t* target);
+// Loads the HTML Help control library: the one the registry names for the HTML Help control,
+// else hhctrl.ocx. Null when it cannot be loaded.
+HMODULE loadHtmlHelpLibrary();

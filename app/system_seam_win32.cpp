@@ -1,6 +1,7 @@
 #include "app/system_seam.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <cwchar>
 
@@ -37,4 +38,22 @@ bool chooseFile(FileDialog kind, HWND owner, std::wstring& path, std::wstring& n
     path = pathBuffer;
     name = nameBuffer;
     return true;
+}
+
+void openWithShell(const wchar_t* target) {
+    ShellExecuteW(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+HMODULE loadHtmlHelpLibrary() {
+    // The HTML Help ActiveX control's class; its in-process server is the library.
+    const wchar_t* key = L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = sizeof path;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
+                     path, &size) == ERROR_SUCCESS &&
+        path[0] != L'\0') {
+        if (HMODULE library = LoadLibraryW(path))
+            return library;
+    }
+    return LoadLibraryW(L"hhctrl.ocx");
 }

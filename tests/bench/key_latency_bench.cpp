@@ -76,6 +76,10 @@ Modifiers readModifiers() {
 bool chooseFile(FileDialog, HWND, std::wstring&, std::wstring&) {
     return false;
 }
+void openWithShell(const wchar_t*) {}
+HMODULE loadHtmlHelpLibrary() {
+    return nullptr;
+}
 
 int wmain() {
     shell.instance = GetModuleHandleW(nullptr);

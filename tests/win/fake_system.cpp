@@ -9,6 +9,8 @@ std::vector<std::wstring> dialogAnswers;
 std::vector<DialogCall> dialogs;
 bool shiftDown = false;
 bool ctrlDown = false;
+std::vector<std::wstring> shellOpened;
+int helpLibraryLoads = 0;
 
 void reset() {
     midi = MidiSetup{};
@@ -21,6 +23,8 @@ void reset() {
     dialogs.clear();
     shiftDown = false;
     ctrlDown = false;
+    shellOpened.clear();
+    helpLibraryLoads = 0;
 }
 
 } // namespace fake
@@ -50,4 +54,13 @@ bool chooseFile(FileDialog kind, HWND, std::wstring& path, std::wstring& name) {
     const size_t slash = answer.find_last_of(L"\\/");
     name = slash == std::wstring::npos ? answer : answer.substr(slash + 1);
     return true;
+}
+
+void openWithShell(const wchar_t* target) {
+    fake::shellOpened.push_back(target);
+}
+
+HMODULE loadHtmlHelpLibrary() {
+    ++fake::helpLibraryLoads;
+    return nullptr;
 }
