@@ -20,8 +20,8 @@ struct Link {
 const Link links[aboutLinkCount] = {
     {IDC_LINK_MAIL, L"tonvira@example.org", L"mailto:tonvira@example.org"},
     {IDC_LINK_HOME, L"https://tonvira.example.org/", L"https://tonvira.example.org/"},
-    {IDC_LINK_DOWNLOAD1, L"https://tonvira.example.org/download.html",
-     L"https://tonvira.example.org/download.html"},
+    {IDC_LINK_DOWNLOAD1, L"https://tonvira.example.org/files/",
+     L"https://tonvira.example.org/files/"},
     {IDC_LINK_DOWNLOAD2, L"https://tonvira.example.org/tonvira-setup.zip",
      L"https://tonvira.example.org/tonvira-setup.zip"},
 };
