@@ -55,5 +55,10 @@ HMODULE loadHtmlHelpLibrary() {
         if (HMODULE library = LoadLibraryW(path))
             return library;
     }
-    return LoadLibraryW(L"hhctrl.ocx");
+    // From the system folder, not by the search order, which starts in the program's folder.
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 12 > MAX_PATH)
+        return nullptr;
+    wcscat(path, L"\\hhctrl.ocx");
+    return LoadLibraryW(path);
 }

@@ -172,15 +172,14 @@ TEST_F(AboutBox, EscAndEnterCloseTheBox) {
     EXPECT_TRUE(fake::shellOpened.empty());
 }
 
+BOOL CALLBACK countWindow(HWND, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
 int threadWindowCount() {
     int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM counter) {
-            ++*reinterpret_cast<int*>(counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
