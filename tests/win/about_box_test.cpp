@@ -57,33 +57,18 @@ struct Pixels {
     bool black = false;
 };
 
-// What is on screen over a control, copied in one go.
+// What is on screen over a control.
 Pixels pixelsOf(HWND control) {
     RECT area{};
     GetClientRect(control, &area);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = area.right;
-    info.bmiHeader.biHeight = -area.bottom; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
     HDC dc = GetDC(control);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP copy = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, copy);
-    BitBlt(memory, 0, 0, area.right, area.bottom, dc, 0, 0, SRCCOPY);
-    GdiFlush();
     Pixels seen;
-    const auto* pixel = static_cast<const DWORD*>(bits);
-    for (LONG i = 0; i < area.right * area.bottom; ++i) {
-        const DWORD bgr = pixel[i] & 0xFFFFFF;
-        seen.purple |= bgr == 0x960096;
-        seen.black |= bgr == 0;
-    }
-    SelectObject(memory, previous);
-    DeleteObject(copy);
-    DeleteDC(memory);
+    for (int y = 0; y < area.bottom; ++y)
+        for (int x = 0; x < area.right; ++x) {
+            const COLORREF colour = GetPixel(dc, x, y);
+            seen.purple |= colour == RGB(150, 0, 150);
+            seen.black |= colour == RGB(0, 0, 0);
+        }
     ReleaseDC(control, dc);
     return seen;
 }
