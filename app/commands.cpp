@@ -1,8 +1,10 @@
 // WM_COMMAND: every menu item, toolbar button, accelerator and push button arrives here.
 #include "app/commands.h"
+#include "app/about_box.h"
 #include "app/command_states.h"
 #include "app/controls.h"
 #include "app/file_commands.h"
+#include "app/help_command.h"
 #include "app/menu_bar.h"
 #include "app/playback_commands.h"
 #include "app/shell.h"
@@ -122,8 +124,14 @@ bool openDeviceAtStart(HWND window) {
 void onCommand(HWND window, WPARAM wParam) {
     const UINT id = LOWORD(wParam);
     HMENU menu = GetMenu(window);
-    if (id == ID_HELP || id == ID_ABOUT)
-        return; // the help file and the About box are not part of this build yet
+    if (id == ID_HELP) {
+        showHelp();
+        return;
+    }
+    if (id == ID_ABOUT) {
+        showAboutBox(window);
+        return;
+    }
     if (id >= ID_KEY_FIRST && id <= ID_KEY_LAST) {
         onKeyModeSelect(window, menu, id);
         return;

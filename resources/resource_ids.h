@@ -8,6 +8,13 @@
 #define IDB_KEYS 114
 #define IDC_PLAY_CURSOR 124
 
+// Controls of the About box. The four links must stay contiguous, in this order.
+#define IDC_LINK_MAIL 1002
+#define IDC_LINK_HOME 1003
+#define IDC_LINK_DOWNLOAD1 1004
+#define IDC_LINK_DOWNLOAD2 1005
+#define IDC_ABOUT_TITLE 1008
+
 // Commands. The numbers are part of the recording file (key/mode) and must not change.
 #define ID_DEVICE_OPEN 256
 #define ID_DEVICE_CLOSE 257

@@ -7,7 +7,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 locales xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-liberation
-  python3 python3-mido
+  python3 python3-mido fp-utils libchm-bin
 )
 
 sudo=""

@@ -60,6 +60,10 @@ for preset in win64 win32; do
   cmake --build --preset "$preset"
 done
 
+step "help file: every page and picture reachable from default.htm is inside qv.chm"
+run_counted python3 tests/e2e/check_help.py build/win64/qv.chm
+run_counted python3 tests/e2e/check_help.py build/win32/qv.chm
+
 step "Windows tests under Wine and Xvfb"
 tools/wine-prefix.sh
 run_counted on_display ctest --preset win64
@@ -71,6 +75,7 @@ step "end to end: the real program under Wine"
 run_e2e tests/e2e/play_keys.sh
 run_e2e tests/e2e/startup_playback.sh
 run_e2e tests/e2e/record_save_export.sh
+run_e2e tests/e2e/about_help.sh
 
 step "fuzzing the recording-file reader for ${fuzz_seconds} s"
 cmake --preset fuzz >/dev/null

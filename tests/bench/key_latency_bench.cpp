@@ -76,6 +76,10 @@ Modifiers readModifiers() {
 bool runFileDialog(OPENFILENAMEW&, bool) {
     return false;
 }
+void openWithShell(const wchar_t*) {}
+HMODULE loadHtmlHelpLibrary() {
+    return nullptr;
+}
 
 int wmain() {
     shell.instance = GetModuleHandleW(nullptr);

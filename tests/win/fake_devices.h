@@ -1,5 +1,5 @@
 // Test doubles for the Win32 shell: a MIDI output that records what it is sent, message boxes
-// that answer at once, and modifier keys the test sets.
+// that answer at once, modifier keys the test sets, a shell that opens nothing and no HTML Help.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +45,11 @@ extern std::vector<DialogCall> dialogs;
 
 extern bool shiftDown;
 extern bool ctrlDown;
+
+// What the About box asked the shell to open, and how often the HTML Help library was looked
+// for (it is never found).
+extern std::vector<std::wstring> shellOpened;
+extern int helpLibraryLoads;
 
 void reset();
 

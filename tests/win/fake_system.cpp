@@ -11,6 +11,8 @@ std::vector<std::wstring> dialogAnswers;
 std::vector<DialogCall> dialogs;
 bool shiftDown = false;
 bool ctrlDown = false;
+std::vector<std::wstring> shellOpened;
+int helpLibraryLoads = 0;
 
 void reset() {
     midi = MidiSetup{};
@@ -23,6 +25,8 @@ void reset() {
     dialogs.clear();
     shiftDown = false;
     ctrlDown = false;
+    shellOpened.clear();
+    helpLibraryLoads = 0;
 }
 
 } // namespace fake
@@ -61,4 +65,13 @@ bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
     wcscpy(dialog.lpstrFile, answer.c_str());
     wcscpy(dialog.lpstrFileTitle, name.c_str());
     return true;
+}
+
+void openWithShell(const wchar_t* target) {
+    fake::shellOpened.push_back(target);
+}
+
+HMODULE loadHtmlHelpLibrary() {
+    ++fake::helpLibraryLoads;
+    return nullptr;
 }
