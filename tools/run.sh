@@ -42,11 +42,12 @@ song_windows="" song_unix=""
 if [ $# -eq 1 ]; then
   if [ -f "$1" ]; then
     song_unix="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
-    song_windows=$(winepath -w "$song_unix" 2>/dev/null)
+    song_windows=$(winepath -w "$song_unix" 2>/dev/null) || { echo "Wine cannot name $1" >&2; exit 1; }
     # The program takes its command line whole, so a name with blanks would arrive in quotes;
     # the short form of the same path has none.
     case "$song_windows" in
-      *" "* | *$'\t'*) song_windows=$(winepath -s "$song_windows" 2>/dev/null) ;;
+      *" "* | *$'\t'*) song_windows=$(winepath -s "$song_windows" 2>/dev/null) ||
+        { echo "Wine has no short name for $1" >&2; exit 1; } ;;
     esac
   else
     song_windows="$1"
@@ -93,8 +94,9 @@ if [ -s "$TONVIRA_CAPTURE_LOG" ] && python3 tools/midi_capture/midi_log.py "$TON
   echo "MIDI the program sent, as a Standard MIDI File: build/run/played.mid"
   font=/usr/share/sounds/sf2/FluidR3_GM.sf2
   if command -v fluidsynth >/dev/null && [ -f "$font" ]; then
-    fluidsynth -ni -F "$out/played.wav" "$font" "$out/played.mid" >/dev/null 2>&1 || true
-    [ -s "$out/played.wav" ] && echo "The sound, rendered with FluidSynth: build/run/played.wav"
+    if fluidsynth -ni -F "$out/played.wav" "$font" "$out/played.mid" >/dev/null 2>&1 && [ -s "$out/played.wav" ]; then
+      echo "The sound, rendered with FluidSynth: build/run/played.wav"
+    fi
   fi
 else
   echo "The program sent no MIDI messages (see build/run/wine.out)."
