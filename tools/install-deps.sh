@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need; does nothing when all are there.
+# Installs the Debian packages that building and testing need, and any named on the command line
+# (tools/run.sh adds FluidSynth); does nothing when all are there.
+#
+#   tools/install-deps.sh [package...]
 set -euo pipefail
 
 packages=(
@@ -8,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 locales xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-liberation
   python3 python3-mido fp-utils libchm-bin
+  "$@"
 )
 
 sudo=""

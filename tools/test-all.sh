@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds every configuration and runs every test: unit tests (plain and under
 # AddressSanitizer + UndefinedBehaviorSanitizer), the Windows builds and their tests under Wine,
-# the end-to-end run of the real program, and a fuzzing run.
+# the end-to-end run of the real program, the release package and its check, and a fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -76,6 +76,11 @@ run_e2e tests/e2e/play_keys.sh
 run_e2e tests/e2e/startup_playback.sh
 run_e2e tests/e2e/record_save_export.sh
 run_e2e tests/e2e/about_help.sh
+run_e2e tests/e2e/run_command.sh
+
+step "release package: build, import tables, version information, contents"
+tools/release.sh
+run_counted python3 tools/check_release.py
 
 step "fuzzing the recording-file reader for ${fuzz_seconds} s"
 cmake --preset fuzz >/dev/null

@@ -287,8 +287,8 @@ def check_icon(d):
             data = f.read()
         entries = read_dir(name, data, 1)
         sizes = sorted((e['w'], e['h']) for e in entries)
-        if sizes != [(16, 16), (32, 32)]:
-            problem('%s: sizes %s, expected 16 x 16 and 32 x 32' % (name, sizes))
+        if sizes != [(16, 16), (32, 32), (48, 48)]:
+            problem('%s: sizes %s, expected 16 x 16, 32 x 32 and 48 x 48' % (name, sizes))
         for e in entries:
             bpp, _, xor, andm = read_dib(name, data, e)
             if e['b'] != bpp or e['a'] not in (0, 1):

@@ -14,7 +14,7 @@ Files written:
     instruments.bmp  2565 x 141, 24 bpp  fifteen 171 x 141 instrument pictures
     toolbar.bmp      480 x 32, 8 bpp     fifteen 32 x 32 toolbar icons, 16 VGA colours
     keys.bmp         152 x 39, 24 bpp    key caps: up, down, down+octave, down-octave
-    tonvira.ico      32 x 32 and 16 x 16, 24 bpp with AND mask
+    tonvira.ico      48 x 48, 32 x 32 and 16 x 16, 24 bpp with AND mask
     play.cur         32 x 32 monochrome cursor, hot spot (10, 2)
 """
 
@@ -2247,7 +2247,7 @@ def build():
         'instruments.bmp': bmp24_bytes(make_instruments().rgb_rows()),
         'toolbar.bmp': bmp8_bytes(make_toolbar(), VGA),
         'keys.bmp': bmp24_bytes(make_keys().rgb_rows()),
-        'tonvira.ico': ico_bytes([icon_image(32), icon_image(16)]),
+        'tonvira.ico': ico_bytes([icon_image(48), icon_image(32), icon_image(16)]),
         'play.cur': cur_bytes(xor_rows, and_rows, CURSOR_HOTSPOT),
     }
 

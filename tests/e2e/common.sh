@@ -7,7 +7,7 @@
 e2e_setup() {
   local name="$1" script="$2"
   shift 2
-  root="$(cd "$(dirname "$script")/../.." && pwd)"
+  root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)" # from this file, for scripts elsewhere too
   build="$(cd "${1:-$root/build/win64}" && pwd)"
   if [ -z "${TONVIRA_E2E_ON_DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" env TONVIRA_E2E_ON_DISPLAY=1 "$script" "$build"
