@@ -97,6 +97,8 @@ void onRecordStart(HWND window, HMENU menu) {
 
 void onRecordStop(HMENU menu) {
     const bool published = stopRecording();
+    if (eventLists.recordingList.empty())
+        document.dirty = false; // nothing was recorded over the document
     applyCommandStates(menu, eventLists.recordingList.empty() ? statesIdleEmpty()
                                                               : statesIdleWithRecording());
     if (!published)

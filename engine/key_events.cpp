@@ -25,8 +25,8 @@ KeyOutcome drawn(unsigned scan, bool pressed, int shift) {
     return outcome;
 }
 
-bool recordedOutOfMemory(uint32_t message, uint32_t lParam) {
-    return appendPerfEvent(message, lParam, performance.octaveShift) == AppendResult::outOfMemory;
+AppendResult record(uint32_t message, uint32_t lParam) {
+    return appendPerfEvent(message, lParam, performance.octaveShift);
 }
 
 void sendKeyNotes(bool on, int octave, int semitone) {
@@ -92,11 +92,11 @@ KeyOutcome handleKeyEvent(uint32_t message, uint32_t lParam, Modifiers modifiers
     if (!slot)
         return {};
     if (message != messageKeyDown) {
-        const bool outOfMemory = recordedOutOfMemory(messageKeyUp, lParam); // shift as it sounded
+        const AppendResult recorded = record(messageKeyUp, lParam); // shift as it sounded
         const int shift = releaseShift();
         sendKeyNotes(false, slot->octave + shift, slot->semitone);
         KeyOutcome outcome = drawn(scan, false, 0);
-        outcome.outOfMemory = outOfMemory;
+        outcome.outOfMemory = recorded == AppendResult::outOfMemory;
         return outcome;
     }
     if ((lParam & repeatFlag) && chordInProgress())
@@ -104,10 +104,11 @@ KeyOutcome handleKeyEvent(uint32_t message, uint32_t lParam, Modifiers modifiers
     const int shift = pressShift(modifiers);
     if (lParam & repeatFlag)
         return {}; // counted, but a repeat never sounds or records
-    const bool outOfMemory = recordedOutOfMemory(messageKeyDown, lParam);
+    const AppendResult recorded = record(messageKeyDown, lParam);
     sendKeyNotes(true, slot->octave + shift, slot->semitone);
     KeyOutcome outcome = drawn(scan, true, performance.octaveShift);
-    outcome.outOfMemory = outOfMemory;
+    outcome.outOfMemory = recorded == AppendResult::outOfMemory;
+    outcome.recordingChanged = recorded == AppendResult::appendedFirst;
     return outcome;
 }
 

@@ -16,8 +16,9 @@ struct KeyOutcome {
     bool draw = false; // redraw key `scan`
     unsigned scan = 0;
     bool pressed = false;
-    int drawShift = 0;        // the octave shift whose colour a pressed key shows
-    bool outOfMemory = false; // the recording could not grow; tell the user once
+    int drawShift = 0;             // the octave shift whose colour a pressed key shows
+    bool outOfMemory = false;      // the recording could not grow; tell the user once
+    bool recordingChanged = false; // its first event: the recording is no longer as saved
 };
 
 // A live WM_KEYDOWN (256) or WM_KEYUP (257) with its lParam. The first key of a chord takes its

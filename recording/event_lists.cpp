@@ -1,6 +1,5 @@
 #include "recording/event_lists.h"
 
-#include "app/document.h"
 #include "engine/performance_state.h"
 #include "engine/platform.h"
 
@@ -34,9 +33,7 @@ AppendResult appendPerfEvent(uint32_t message, uint32_t keyData, int32_t octaveS
     const uint32_t now = platformNowMs();
     list.back().delayMs = now - eventLists.lastStampMs; // unsigned: survives the counter's wrap
     eventLists.lastStampMs = now;
-    if (list.size() == 1)
-        document.dirty = true;
-    return AppendResult::appended;
+    return list.size() == 1 ? AppendResult::appendedFirst : AppendResult::appended;
 }
 
 bool startRecording() {
@@ -50,8 +47,6 @@ bool startRecording() {
 }
 
 bool stopRecording() {
-    if (eventLists.recordingList.empty())
-        document.dirty = false;
     performance.recording = false;
     releasePlaybackList();
     return publishPlayback(eventLists.recordingList);

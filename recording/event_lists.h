@@ -19,12 +19,13 @@ extern EventLists eventLists;
 
 enum class AppendResult {
     appended,
-    dropped,    // not recording, an auto-repeat, or a release before the first press
-    outOfMemory // the list could not grow; it is left exactly as it was
+    appendedFirst, // the first event: the recording no longer matches any saved file
+    dropped,       // not recording, an auto-repeat, or a release before the first press
+    outOfMemory    // the list could not grow; it is left exactly as it was
 };
 
 // Records one live key event while recording: presses always, releases once the list holds an
-// event, auto-repeated presses (lParam bit 30) never. The first press marks the document dirty.
+// event, auto-repeated presses (lParam bit 30) never.
 // After the list once failed to grow, the recording keeps what it has and takes nothing more.
 AppendResult appendPerfEvent(uint32_t message, uint32_t keyData, int32_t octaveShift);
 

@@ -1,6 +1,5 @@
 #include "recording/event_lists.h"
 
-#include "app/document.h"
 #include "engine/performance_state.h"
 #include "tests/unit/fake_platform.h"
 
@@ -21,7 +20,6 @@ class EventLists : public ::testing::Test {
         fake::reset();
         performance = PerformanceState{};
         performance.deviceOpen = true;
-        document = DocumentState{};
         releaseRecordingList();
         releasePlaybackList();
     }
@@ -42,7 +40,7 @@ TEST_F(EventLists, HeldKeyRecordsOnePressAndOneRelease) {
     fake::nowMs = 1000;
     ASSERT_TRUE(startRecording());
     fake::nowMs = 1250;
-    EXPECT_EQ(appendPerfEvent(messageKeyDown, keyA | 1, 0), AppendResult::appended);
+    EXPECT_EQ(appendPerfEvent(messageKeyDown, keyA | 1, 0), AppendResult::appendedFirst);
     for (int i = 0; i < 5; ++i) {
         fake::nowMs += 30;
         EXPECT_EQ(appendPerfEvent(messageKeyDown, keyA | repeat | 1, 0), AppendResult::dropped);
@@ -61,10 +59,8 @@ TEST_F(EventLists, ReleaseBeforeTheFirstPressLeavesNoTrace) {
     ASSERT_TRUE(startRecording());
     EXPECT_EQ(appendPerfEvent(messageKeyUp, keyS, 0), AppendResult::dropped);
     EXPECT_TRUE(recorded().empty());
-    EXPECT_FALSE(document.dirty);
     fake::nowMs = 10;
-    EXPECT_EQ(appendPerfEvent(messageKeyDown, keyA, +1), AppendResult::appended);
-    EXPECT_TRUE(document.dirty);
+    EXPECT_EQ(appendPerfEvent(messageKeyDown, keyA, +1), AppendResult::appendedFirst);
     fake::nowMs = 20;
     // A key pressed before recording began: its release counts once the list holds an event.
     EXPECT_EQ(appendPerfEvent(messageKeyUp, keyS, -1), AppendResult::appended);
@@ -77,7 +73,6 @@ TEST_F(EventLists, ReleaseBeforeTheFirstPressLeavesNoTrace) {
 TEST_F(EventLists, NothingIsRecordedWhenNotRecording) {
     EXPECT_EQ(appendPerfEvent(messageKeyDown, keyA, 0), AppendResult::dropped);
     EXPECT_TRUE(recorded().empty());
-    EXPECT_FALSE(document.dirty);
 }
 
 TEST_F(EventLists, DelaysSurviveTheMillisecondCounterWrapping) {
@@ -96,10 +91,8 @@ TEST_F(EventLists, DelaysSurviveTheMillisecondCounterWrapping) {
 TEST_F(EventLists, StartDiscardsTheOldRecordingAndKeepsPlayback) {
     eventLists.recordingList = {{5, messageKeyDown, keyA, 0}};
     eventLists.playbackList = {{7, messageKeyDown, keyS, 0}};
-    document.dirty = true;
     ASSERT_TRUE(startRecording());
     EXPECT_TRUE(recorded().empty());
-    EXPECT_TRUE(document.dirty); // untouched until the first press or the stop
     ASSERT_EQ(eventLists.playbackList.size(), 1u);
     EXPECT_EQ(eventLists.playbackList[0].delayMs, 7u);
 }
@@ -113,18 +106,15 @@ TEST_F(EventLists, StopPublishesAnExactCopyForPlayback) {
     }
     EXPECT_TRUE(stopRecording());
     EXPECT_FALSE(performance.recording);
-    EXPECT_TRUE(document.dirty);
     ASSERT_EQ(eventLists.playbackList.size(), 100u);
     EXPECT_EQ(
         std::memcmp(eventLists.playbackList.data(), recorded().data(), 100 * sizeof(PerfEvent)), 0);
 }
 
-TEST_F(EventLists, StoppingAnEmptyRecordingClearsDirtyAndThePlaybackList) {
-    document.dirty = true;
+TEST_F(EventLists, StoppingAnEmptyRecordingClearsThePlaybackList) {
     eventLists.playbackList = {{7, messageKeyDown, keyS, 0}};
     ASSERT_TRUE(startRecording());
     EXPECT_TRUE(stopRecording());
-    EXPECT_FALSE(document.dirty);
     EXPECT_TRUE(eventLists.playbackList.empty());
 }
 
@@ -155,7 +145,7 @@ TEST_F(EventLists, FailedGrowthKeepsTheListAsItWas) {
     ASSERT_TRUE(stopRecording());
     EXPECT_EQ(eventLists.playbackList.size(), before.size());
     ASSERT_TRUE(startRecording()); // a new recording starts afresh
-    EXPECT_EQ(appendPerfEvent(messageKeyDown, keyS, 0), AppendResult::appended);
+    EXPECT_EQ(appendPerfEvent(messageKeyDown, keyS, 0), AppendResult::appendedFirst);
 }
 
 TEST_F(EventLists, FailedPlaybackCopyLeavesAnEmptyListAndTheRecording) {

@@ -1,6 +1,5 @@
 #include "engine/key_events.h"
 
-#include "app/document.h"
 #include "engine/midi_output.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
@@ -43,7 +42,6 @@ class KeyEvents : public ::testing::Test {
         fake::reset();
         performance = PerformanceState{};
         performance.deviceOpen = true;
-        document = DocumentState{};
         releaseRecordingList();
         releasePlaybackList();
     }
@@ -148,15 +146,14 @@ TEST_F(KeyEvents, ClosedDeviceAndKeylessCodesChangeNothing) {
 TEST_F(KeyEvents, RecordingSeesTheShiftOfEachChord) {
     startRecording();
     fake::nowMs = 100;
-    handleKeyEvent(down, key(A), shift);
+    EXPECT_TRUE(handleKeyEvent(down, key(A), shift).recordingChanged); // the first event
     handleKeyEvent(down, key(A) | repeat, shift);
     fake::nowMs = 250;
-    handleKeyEvent(up, key(A), none);
+    EXPECT_FALSE(handleKeyEvent(up, key(A), none).recordingChanged);
     ASSERT_EQ(eventLists.recordingList.size(), 2u);
     EXPECT_EQ(eventLists.recordingList[0].octaveShift, 1);
     EXPECT_EQ(eventLists.recordingList[1].octaveShift, 1); // the shift it was sounding with
     EXPECT_EQ(eventLists.recordingList[1].delayMs, 150u);
-    EXPECT_TRUE(document.dirty);
 }
 
 TEST_F(KeyEvents, ReplayUsesTheStoredShiftAndCurrentSettings) {

@@ -334,6 +334,7 @@ TEST_F(Document, StartupFileDoesNotPlayOnceRecordingHasStarted) {
     shell.commandLine = line.c_str();
     ASSERT_TRUE(create());
     command(ID_RECORD_START);
+    SendMessageW(window, WM_TIMER, startupPlayTimer, 0); // a tick that was already queued
     pumpFor(800);
     EXPECT_FALSE(playbackRunning());
     EXPECT_TRUE(performance.recording && buttonOn(1) && !buttonOn(4));

@@ -1,7 +1,7 @@
 // One key of the on-screen keyboard: key cap, numbered-notation label, octave dots.
+#include "app/key_drawing.h"
 #include "app/layout.h"
 #include "app/shell.h"
-#include "engine/key_drawing.h"
 #include "engine/key_geometry.h"
 
 // The caller has selected the label font and the black brush into the window context.

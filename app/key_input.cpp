@@ -1,13 +1,14 @@
 // Key, Esc, mouse and replay messages of the main window: the notes go out first, then the one
 // key is redrawn.
+#include "app/key_input.h"
 #include "app/commands.h"
+#include "app/document.h"
+#include "app/key_drawing.h"
 #include "app/layout.h"
 #include "app/scaled_font.h"
 #include "app/shell.h"
 #include "app/system_seam.h"
-#include "engine/key_drawing.h"
 #include "engine/key_events.h"
-#include "engine/key_input.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
 #include "recording/playback_scheduler.h"
@@ -41,6 +42,8 @@ struct KeyDrawingContext {
 
 // A recording that ran out of memory says so once; it stops growing until the next start.
 void finish(HWND window, const KeyOutcome& outcome) {
+    if (outcome.recordingChanged)
+        document.dirty = true;
     if (outcome.draw) {
         KeyDrawingContext drawing(window);
         drawKey(drawing.dc, drawing.picture, outcome.scan, outcome.pressed, outcome.drawShift);
