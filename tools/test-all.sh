@@ -41,6 +41,10 @@ run_e2e() {
   fi
 }
 
+step "includes run one way"
+run_counted tools/check-includes.sh
+tools/line-count.sh
+
 step "host build and unit tests"
 cmake --preset host >/dev/null
 cmake --build --preset host

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Includes run one way: the portable core (engine/ and recording/, which records what the key
+# events play) includes nothing of the window program (app/) or the console tool (cli/); those
+# two build on the core and never on each other. A file that breaks this fails the run.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+allowed() { # folder -> the project folders its files may include
+  case "$1" in
+    engine | recording) echo "engine recording" ;;
+    app) echo "engine recording app resources" ;;
+    cli) echo "engine recording cli" ;;
+  esac
+}
+passed=0 failed=0
+for folder in engine recording app cli; do
+  [ -d "$folder" ] || continue
+  bad=$(grep -rnoE '#include +"[a-z_]+/' "$folder" | while IFS=: read -r file line include; do
+    target=${include#*\"}; target=${target%/}
+    [[ " $(allowed "$folder") " == *" $target "* ]] || echo "$file:$line includes $target/"
+  done)
+  if [ -n "$bad" ]; then
+    echo "$bad"; failed=$((failed + 1))
+  else
+    passed=$((passed + 1))
+  fi
+done
+echo "includes: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
