@@ -3,6 +3,7 @@
 #include "app/about_box.h"
 #include "app/command_states.h"
 #include "app/controls.h"
+#include "app/document.h"
 #include "app/file_commands.h"
 #include "app/help_command.h"
 #include "app/menu_bar.h"
