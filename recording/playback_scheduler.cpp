@@ -13,7 +13,8 @@ struct Scheduler {
     std::mutex lock;
     bool playing = false;
     bool loop = false;
-    unsigned periodMs = 5;  // timer resolution, and the shortest gap between two events
+    unsigned periodMs =
+        playbackSpacingMs;  // timer resolution, and the shortest gap between two events
     uint32_t nextIndex = 0; // the event the pending timer announces
     uint32_t timerId = 0;
     uint32_t passStartMs = 0; // when the current pass began
@@ -52,7 +53,7 @@ bool startPlayback(bool loop) {
     stopPlayback();
     std::unique_lock<std::mutex> guard(scheduler.lock);
     scheduler.loop = loop;
-    scheduler.periodMs = std::min(platformTimerMaxPeriod(), 5u);
+    scheduler.periodMs = std::min(platformTimerMaxPeriod(), playbackSpacingMs);
     if (scheduler.periodMs == 0)
         scheduler.periodMs = 1;
     if (eventLists.playbackList.empty()) {
