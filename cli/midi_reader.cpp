@@ -53,13 +53,27 @@ struct TickNote {
     uint16_t track;
 };
 
-// Notes begun and not yet ended, per channel and note number, first begun first ended.
+// Notes begun and not yet ended, per channel and note number, first begun first ended. One for
+// the whole file, emptied at the end of each track, so that many tracks cost no more than one.
 struct OpenNotes {
     struct Queue {
         std::vector<size_t> items;
         size_t head = 0;
     };
     std::vector<Queue> byKey = std::vector<Queue>(16 * 128);
+    std::vector<size_t> used; // keys whose queue is not empty
+
+    // Notes still sounding when a track ends end with it.
+    void endAll(std::vector<TickNote>& notes, uint64_t tick) {
+        for (size_t key : used) {
+            Queue& queue = byKey[key];
+            for (size_t i = queue.head; i < queue.items.size(); ++i)
+                notes[queue.items[i]].endTick = tick;
+            queue.items.clear();
+            queue.head = 0;
+        }
+        used.clear();
+    }
 };
 
 // One track chunk's events, from at to end, adding its notes and tempo changes.
@@ -68,8 +82,8 @@ class TrackReader {
     TrackReader(const uint8_t* file, size_t at, size_t end, uint16_t track)
         : file_(file), at_(at), end_(end), track_(track) {}
 
-    MidiReadError read(std::vector<TickNote>& notes, std::vector<TempoChange>& tempos) {
-        OpenNotes open;
+    MidiReadError read(std::vector<TickNote>& notes, std::vector<TempoChange>& tempos,
+                       OpenNotes& open) {
         uint64_t tick = 0;
         uint8_t running = 0;
         while (at_ < end_) {
@@ -133,10 +147,7 @@ class TrackReader {
                             eventAt); // real-time and common messages have no place here
             }
         }
-        // Notes still sounding when the track ends end with it.
-        for (OpenNotes::Queue& queue : open.byKey)
-            for (size_t i = queue.head; i < queue.items.size(); ++i)
-                notes[queue.items[i]].endTick = tick;
+        open.endAll(notes, tick);
         return {};
     }
 
@@ -161,16 +172,15 @@ class TrackReader {
         const uint8_t kind = status & 0xF0, channel = status & 0x0F;
         if (kind != 0x80 && kind != 0x90)
             return;
-        OpenNotes::Queue& queue = open.byKey[channel * 128 + note];
+        const size_t key = size_t{channel} * 128 + note;
+        OpenNotes::Queue& queue = open.byKey[key];
         if (kind == 0x90 && velocity != 0) {
+            if (queue.items.empty())
+                open.used.push_back(key);
             queue.items.push_back(notes.size());
             notes.push_back({tick, tick, note, channel, track_});
         } else if (queue.head < queue.items.size()) { // a note-off, or a note-on of velocity 0
-            notes[queue.items[queue.head++]].endTick = tick;
-            if (queue.head == queue.items.size()) {
-                queue.items.clear();
-                queue.head = 0;
-            }
+            notes[queue.items[queue.head++]].endTick = tick; // emptied at the end of the track
         }
     }
 
@@ -264,6 +274,7 @@ MidiReadError decodeMidiSong(const uint8_t* data, size_t size, MidiSong& out) {
 
     std::vector<TickNote> tickNotes;
     std::vector<TempoChange> tempos;
+    OpenNotes open;
     size_t at = 8 + size_t{headerLength};
     unsigned tracks = 0;
     while (tracks < declaredTracks) {
@@ -274,7 +285,7 @@ MidiReadError decodeMidiSong(const uint8_t* data, size_t size, MidiSong& out) {
             return {msgTruncated, static_cast<int>(tracks), at + 4};
         if (std::memcmp(data + at, "MTrk", 4) == 0) { // other chunks are skipped
             TrackReader reader(data, at + 8, at + 8 + length, static_cast<uint16_t>(tracks));
-            if (const MidiReadError error = reader.read(tickNotes, tempos); error.format)
+            if (const MidiReadError error = reader.read(tickNotes, tempos, open); error.format)
                 return error;
             ++tracks;
         }

@@ -120,12 +120,13 @@ std::wstring recordingNotation(const LoadedRecording& recording) {
         int shift;
     };
     std::vector<Line> lines;
-    // Presses still waiting for their release, per key, first pressed first released.
+    // Presses still waiting for their release, per key and shift (a release ends the note of its
+    // own shift), first pressed first released.
     struct Waiting {
         std::vector<size_t> lines;
         size_t head = 0;
     };
-    std::array<Waiting, keySlotCount> waiting;
+    std::array<Waiting, keySlotCount * 3> waiting;
     uint64_t now = 0;
     for (const PerfEvent& event : recording.events) {
         now += event.delayMs;
@@ -133,7 +134,7 @@ std::wstring recordingNotation(const LoadedRecording& recording) {
         if (!slot)
             continue;
         const unsigned scan = scanCodeOf(event.keyData);
-        Waiting& pressed = waiting[scan];
+        Waiting& pressed = waiting[scan * 3 + static_cast<unsigned>(event.octaveShift + 1)];
         if (event.message == messageKeyDown) {
             pressed.lines.push_back(lines.size());
             lines.push_back({now, std::nullopt, slot, scan, event.octaveShift});

@@ -45,16 +45,17 @@ TEST(RecordingText, InfoSummarisesWhatSounds) {
 TEST(RecordingText, NotationPairsEachPressWithItsRelease) {
     LoadedRecording r;
     r.keyModeId = 1297;
-    r.events = {{1000, 256, 37 << 16, 1},
-                {0, 256, 16 << 16, 0},
-                {250, 257, 37 << 16, 1},
-                {20, 256, 12 << 16, -1},
-                {1000, 257, 16 << 16, 0}};
+    // ] and Shift+] sound together; each release ends the note of its own shift.
+    r.events = {{1000, 256, 37 << 16, 1}, {0, 256, 16 << 16, 0},    {250, 257, 37 << 16, 1},
+                {20, 256, 12 << 16, -1},  {1000, 257, 16 << 16, 0}, {0, 256, 27 << 16, 0},
+                {5, 256, 27 << 16, 1},    {10, 257, 27 << 16, 1},   {20, 257, 27 << 16, 0}};
     EXPECT_EQ(recordingNotation(r), L"调式: C大调\n"
                                     L"开始      时长    简谱  按键      音名\n"
                                     L"0:01.000  0.250   1.    Shift+K   C6\n"
                                     L"0:01.000  1.270   ..5   Q         G2\n"
-                                    L"0:01.270  -       b5.   Ctrl+-    F#4\n");
+                                    L"0:01.270  -       b5.   Ctrl+-    F#4\n"
+                                    L"0:02.270  0.035   6.    ]         A5\n"
+                                    L"0:02.275  0.010   6.    Shift+]   A6\n");
 }
 
 TEST(TextEncoding, Utf8BothWaysAndNothingInvalidPassesThrough) {
