@@ -72,6 +72,7 @@ step "end to end: the real program under Wine"
 run_e2e tests/e2e/play_keys.sh
 run_e2e tests/e2e/startup_playback.sh
 run_e2e tests/e2e/record_save_export.sh
+run_e2e tests/e2e/import_playback.sh
 
 step "fuzzing the recording-file reader for ${fuzz_seconds} s"
 cmake --preset fuzz >/dev/null
