@@ -22,7 +22,7 @@ constexpr wchar_t usageText[] =
     L"  tonvira-tool export 录音.qvi... [-o 乐曲.mid] [--program 乐器号0..127]\n"
     L"  tonvira-tool notation 录音.qvi\n"
     L"  tonvira-tool import 乐曲.mid [-o 录音.qvi] [--key 调式] [--track 音轨号]\n"
-    L"调式写作 C, #F, bB, a, #c... 或菜单命令号 1297..1332; 音轨从1数起.\n";
+    L"调式写作 C, F#, Bb, a, c#... (大写大调, 小写小调) 或菜单命令号 1297..1332; 音轨从1数起.\n";
 
 constexpr wchar_t msgNoNotes[] = L"文件%s中没有音符.";
 constexpr wchar_t msgNoPlayableNotes[] = L"文件%s中没有键盘能弹奏的音符.";
@@ -65,8 +65,11 @@ std::optional<int> parseNumber(const std::wstring& text, int low, int high) {
     return value;
 }
 
-// A key/mode by its menu command number, or by its name with or without 大调/小调.
-std::optional<int> parseKeyMode(const std::wstring& text) {
+// A key/mode by its menu command number, or by its name with or without 大调/小调, the sign
+// before the letter as the menu writes it ("#F", "bB") or after it ("F#", "Bb").
+std::optional<int> parseKeyMode(std::wstring text) {
+    if (text.size() == 2 && (text[1] == L'#' || text[1] == L'b'))
+        std::swap(text[0], text[1]);
     for (const KeyModeItem& item : keyModeItems) {
         const std::wstring name = keyModeName(item.id);
         if (text == std::to_wstring(item.id) || text == name ||

@@ -43,6 +43,8 @@ check "export never writes over its input" bash -c "cp 歌.qvi same.mid && test 
 check "import of the melody track" test "$(run import 歌.mid --track 1 --key D -o back.qvi)" = 0
 check "comes back in the key asked for" bash -c "'$tool' info back.qvi | grep -q '调式: D大调'"
 check "with the same keys" bash -c "'$tool' notation back.qvi | grep -q '^0:00.997  0.498   1     A         D4$'"
+check "keys named with the sign after the letter" bash -c "'$tool' import 歌.mid -o sharp.qvi --key c# >/dev/null &&
+  '$tool' info sharp.qvi | grep -q '调式: #c小调'"
 check "a track that is not there: file error" test "$(run import 歌.mid --track 3)" = 1
 printf 'MThd\0\0\0\6\0\0\0\1\0\140MTrk\0\0\1\0\0' >broken.mid
 check "a broken MIDI file: file error" test "$(run import broken.mid)" = 1
