@@ -51,17 +51,6 @@ bool chooseDocument(HWND window, FileDialog kind) {
 
 } // namespace
 
-const wchar_t* readRecordingToTakeUp(const std::filesystem::path& path, LoadedRecording& loaded) {
-    LoadedRecording read;
-    const wchar_t* error = readRecordingFile(path, read);
-    if (error)
-        return error;
-    if (read.keyModeId < ID_KEY_FIRST || read.keyModeId > ID_KEY_LAST)
-        return msgNotSupportedFile; // nothing of it is taken: the old recording stays
-    loaded = std::move(read);
-    return nullptr;
-}
-
 void takeUpLoadedFile(HWND window, const LoadedRecording& loaded, const std::wstring& title,
                       bool fromCommandLine) {
     if (!publishPlayback(eventLists.recordingList))

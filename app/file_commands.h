@@ -3,14 +3,10 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <string>
 
 struct LoadedRecording;
 
-// Reads a recording file for loading: besides the reader's errors, a key/mode identifier outside
-// 1297..1332 is refused as unsupported. loaded is filled only on success.
-const wchar_t* readRecordingToTakeUp(const std::filesystem::path& path, LoadedRecording& loaded);
 // The settings, menus, buttons and title after a recording file was read into the recording list.
 void takeUpLoadedFile(HWND window, const LoadedRecording& loaded, const std::wstring& title,
                       bool fromCommandLine);

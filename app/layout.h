@@ -45,11 +45,3 @@ int instrumentPictureIndex(int program, int channel);
 std::wstring keyModeLabel(int keyMode);
 // The instrument's name, four spaces, the key.
 std::wstring instrumentLabel(int program, int keyMode);
-
-// The key/modes in menu order with their menu texts.
-struct KeyModeItem {
-    int id;
-    const wchar_t* menuText;
-};
-inline constexpr int keyModeCount = 24;
-extern const KeyModeItem keyModeItems[keyModeCount];

@@ -3,6 +3,7 @@
 #include "app/instrument_table.h"
 #include "app/layout.h"
 #include "app/shell.h"
+#include "engine/key_modes.h"
 #include "engine/performance_state.h"
 #include "engine/platform.h"
 #include "resources/resource_ids.h"

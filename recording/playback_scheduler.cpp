@@ -13,7 +13,8 @@ struct Scheduler {
     std::mutex lock;
     bool playing = false;
     bool loop = false;
-    unsigned periodMs = 5;  // timer resolution, and the shortest gap between two events
+    unsigned periodMs =
+        playbackSpacingMs;  // timer resolution, and the shortest gap between two events
     uint32_t nextIndex = 0; // the event the pending timer announces
     uint32_t timerId = 0;
     // Times in ms since the start of playback, in 64 bits so that they neither wrap with the
@@ -58,7 +59,7 @@ bool startPlayback(bool loop) {
     stopPlayback();
     std::unique_lock<std::mutex> guard(scheduler.lock);
     scheduler.loop = loop;
-    scheduler.periodMs = std::min(platformTimerMaxPeriod(), 5u);
+    scheduler.periodMs = std::min(platformTimerMaxPeriod(), playbackSpacingMs);
     if (scheduler.periodMs == 0)
         scheduler.periodMs = 1;
     if (eventLists.playbackList.empty()) {

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The timer period, and so the shortest gap between two replayed events: events recorded closer
+// together are spread this far apart.
+inline constexpr unsigned playbackSpacingMs = 5;
+
 // Starts a pass from event 0, once or in a loop. False when no timer could be created.
 bool startPlayback(bool loop);
 

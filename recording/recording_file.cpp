@@ -1,5 +1,6 @@
 #include "recording/recording_file.h"
 
+#include "engine/key_table.h"
 #include "recording/file_messages.h"
 
 #include <algorithm>
@@ -194,4 +195,16 @@ const wchar_t* readRecordingFile(const std::filesystem::path& path, LoadedRecord
     const wchar_t* error = decodeRecording({file, size, readFileAt}, out);
     platformCloseFile(file);
     return error;
+}
+
+const wchar_t* readRecordingToTakeUp(const std::filesystem::path& path, LoadedRecording& loaded) {
+    LoadedRecording read;
+    const wchar_t* error = readRecordingFile(path, read);
+    if (error)
+        return error;
+    if (read.keyModeId < static_cast<uint32_t>(keyModeFirst) ||
+        read.keyModeId > static_cast<uint32_t>(keyModeLast))
+        return msgNotSupportedFile; // nothing of it is taken: the old recording stays
+    loaded = std::move(read);
+    return nullptr;
 }

@@ -42,3 +42,7 @@ struct LoadedRecording {
 // Null on success with out filled; else a message format and out untouched.
 const wchar_t* decodeRecording(const ByteSource& source, LoadedRecording& out);
 const wchar_t* readRecordingFile(const std::filesystem::path& path, LoadedRecording& out);
+
+// Reads a recording file as the window takes one up: besides the reader's errors, a key/mode
+// identifier outside 1297..1332 is refused as unsupported. loaded is filled only on success.
+const wchar_t* readRecordingToTakeUp(const std::filesystem::path& path, LoadedRecording& loaded);

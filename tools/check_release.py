@@ -31,6 +31,7 @@ SYSTEM_DLLS = {
 # The package's files; any further .exe is checked like the programs (imports, stripped).
 PROGRAMS = {"tonvira.exe": "i686", "tonvira64.exe": "x86_64"}
 OTHER_FILES = {"qv.chm", "demo.qvi", "README.txt", "LICENSE.txt"}
+CONSOLE_PROGRAMS = {"tonvira-tool.exe": "i686"}
 SUPPORTED_OS = {
     "Windows 7": "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
     "Windows 8": "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
@@ -114,14 +115,15 @@ def main(argv):
         check(z.testzip() is None, "the zip reads back without errors")
         check(all(n.startswith(folder) for n in names), f"everything in the folder {folder}")
         files = {n[len(folder):] for n in names if n.startswith(folder) and n != folder}
-        missing = (set(PROGRAMS) | OTHER_FILES) - files
+        missing = (set(PROGRAMS) | set(CONSOLE_PROGRAMS) | OTHER_FILES) - files
         unknown = {f for f in files - set(PROGRAMS) - OTHER_FILES if not f.endswith(".exe")}
         check(not missing and not unknown, "holds the programs, help, demo, README and licence" +
               (f" (missing {sorted(missing)}, unexpected {sorted(unknown)})" if missing or unknown else ""))
         z.extractall(work)
         here = os.path.join(work, folder)
         for name in sorted(f for f in files if f.endswith(".exe")):
-            check_program(os.path.join(here, name), name, PROGRAMS.get(name, "x86_64"), version)
+            arch = PROGRAMS.get(name) or CONSOLE_PROGRAMS.get(name, "x86_64")
+            check_program(os.path.join(here, name), name, arch, version)
         read = lambda name: open(os.path.join(here, name), "rb").read() if name in files else b""
         text = windows_text(read("README.txt"), "README.txt", [f"Tonvira {version}", "tonvira64.exe", "demo.qvi"])
         if text:

@@ -25,6 +25,7 @@ mkdir -p "$stage"
 package=(
   "build/release/win32/tonvira.exe|tonvira.exe"
   "build/release/win64/tonvira.exe|tonvira64.exe"
+  "build/release/win32/tonvira-tool.exe|tonvira-tool.exe"
   "build/release/win32/qv.chm|qv.chm"
   "docs/demo.qvi|demo.qvi"
 )

@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 fuzz_seconds="${TONVIRA_FUZZ_SECONDS:-60}"
+midi_fuzz_seconds="${TONVIRA_MIDI_FUZZ_SECONDS:-10}"
 
 tools/install-deps.sh
 
@@ -81,6 +82,7 @@ run_e2e tests/e2e/startup_playback.sh
 run_e2e tests/e2e/record_save_export.sh
 run_e2e tests/e2e/about_help.sh
 run_e2e tests/e2e/run_command.sh
+run_e2e tests/e2e/import_playback.sh
 
 step "release package: build, import tables, version information, contents"
 tools/release.sh
@@ -92,6 +94,12 @@ cmake --build --preset fuzz --target recording_file_fuzzer
 work=build/fuzz/corpus
 rm -rf "$work" && mkdir -p "$work" && cp tests/fuzz/corpus/* "$work"/
 build/fuzz/recording_file_fuzzer -max_total_time="$fuzz_seconds" -max_len=65536 -print_final_stats=1 "$work" 2>&1 | tail -n 12
+
+step "fuzzing the MIDI file reader and the import for ${midi_fuzz_seconds} s"
+cmake --build --preset fuzz --target midi_reader_fuzzer
+work=build/fuzz/midi_corpus
+rm -rf "$work" && mkdir -p "$work" && cp tests/fuzz/midi_corpus/* "$work"/
+build/fuzz/midi_reader_fuzzer -max_total_time="$midi_fuzz_seconds" -max_len=65536 -print_final_stats=1 "$work" 2>&1 | tail -n 12
 
 step "summary"
 echo "tests: $passed passed, $failed failed"

@@ -2,7 +2,8 @@
 # A recording made with the keyboard, saved and exported through the real file dialogs, loaded
 # back and saved again: the real tonvira.exe under Wine and Xvfb, driven with xdotool. The two
 # recording files must hold the same recording and the MIDI file must be a valid Standard MIDI
-# File with the notes played (read with the independent python3-mido).
+# File with the notes played (read with the independent python3-mido), the very bytes that
+# tonvira-tool exports from the saved recording.
 #
 #   tests/e2e/record_save_export.sh [build directory, default build/win64]
 set -euo pipefail
@@ -50,6 +51,11 @@ check "the reloaded recording is the one recorded" \
   python3 "$root/tests/e2e/recording_file.py" same "$files/song.qvi" "$files/again.qvi"
 check "the MIDI file is valid and holds the notes played" \
   /usr/bin/python3 "$root/tests/e2e/check_midi_file.py" "$files/song.mid" 60 62 76 55 69
+check "tonvira-tool exports the saved recording byte for byte as the program did" \
+  bash -c "'$root/build/host/tonvira-tool' export '$files/song.qvi' -o '$out/song-tool.mid' >/dev/null &&
+    cmp '$files/song.mid' '$out/song-tool.mid'"
+check "the Windows tonvira-tool describes the saved recording" \
+  bash -c "/usr/lib/wine/wine64 '$build/tonvira-tool.exe' info '${windows}song.qvi' | grep -q '音符: 5'"
 xdotool key alt+F4
 sleep 1
 e2e_finish

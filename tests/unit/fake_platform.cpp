@@ -124,3 +124,14 @@ void operator delete(void* memory) noexcept {
 void operator delete(void* memory, size_t) noexcept {
     std::free(memory);
 }
+// The nothrow forms too (std::stable_sort's buffer), so that every new pairs with this delete.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}

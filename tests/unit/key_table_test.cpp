@@ -1,3 +1,4 @@
+#include "engine/key_modes.h"
 #include "engine/key_table.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,26 @@ TEST(KeyTable, ShiftsAndBassReachTheExtremes) {
     EXPECT_EQ(note(2, -1, 1314), 26);   // 1 key, Ctrl, A flat major
     EXPECT_EQ(note(2, -2, 1314), 14);   // ...and its automatic bass
     EXPECT_EQ(note(27, +1, 1302), 102); // ] key, Shift, A major
+}
+
+} // namespace
+
+namespace {
+
+TEST(KeyModes, MenuOrderIdentifiersAndNames) {
+    const std::pair<int, const wchar_t*> menu[] = {
+        {1297, L"C大调"},  {1298, L"D大调"},  {1299, L"E大调"},  {1300, L"F大调"},
+        {1301, L"G大调"},  {1302, L"A大调"},  {1303, L"B大调"},  {1304, L"#F大调"},
+        {1305, L"#C大调"}, {1312, L"bB大调"}, {1313, L"bE大调"}, {1314, L"bA大调"},
+        {1315, L"c小调"},  {1316, L"d小调"},  {1317, L"e小调"},  {1318, L"f小调"},
+        {1319, L"g小调"},  {1320, L"a小调"},  {1321, L"b小调"},  {1328, L"#f小调"},
+        {1329, L"#c小调"}, {1330, L"#g小调"}, {1331, L"#d小调"}, {1332, L"#a小调"}};
+    for (size_t i = 0; i < std::size(menu); ++i) {
+        EXPECT_EQ(keyModeItems[i].id, menu[i].first) << i;
+        EXPECT_EQ(keyModeName(menu[i].first), menu[i].second) << i;
+    }
+    EXPECT_EQ(keyModeName(1306), L"");
+    EXPECT_EQ(std::wstring(keyModeItems[23].menuText), L"#a小调\t  Alt+Z");
 }
 
 } // namespace

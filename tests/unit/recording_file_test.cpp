@@ -230,6 +230,19 @@ TEST_F(RecordingFileOnDisk, SaveAndLoadRoundTrip) {
     EXPECT_EQ(fs::file_size(path), 120u);
 }
 
+TEST_F(RecordingFileOnDisk, TakingUpRefusesKeyModesOutsideTheMenusRange) {
+    const fs::path path = folder / "k.qvi";
+    for (uint32_t keyMode : {1296u, 1297u, 1332u, 1333u}) {
+        ASSERT_EQ(writeRecordingFile(list, keyMode, false, path), nullptr);
+        LoadedRecording out;
+        out.keyModeId = 7;
+        const wchar_t* error = readRecordingToTakeUp(path, out);
+        const bool inRange = keyMode == 1297u || keyMode == 1332u;
+        EXPECT_EQ(error, inRange ? nullptr : msgNotSupportedFile) << keyMode;
+        EXPECT_EQ(out.keyModeId, inRange ? keyMode : 7u) << keyMode;
+    }
+}
+
 TEST_F(RecordingFileOnDisk, MissingOrUnopenableFilesCannotBeFound) {
     LoadedRecording out;
     EXPECT_EQ(std::wstring(readRecordingFile(folder / "absent.qvi", out)),

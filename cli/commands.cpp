@@ -1,0 +1,271 @@
+#include "cli/commands.h"
+
+#include "cli/console.h"
+#include "cli/midi_import.h"
+#include "cli/midi_reader.h"
+#include "cli/recording_text.h"
+#include "engine/key_modes.h"
+#include "recording/file_messages.h"
+#include "recording/midi_export.h"
+#include "recording/recording_file.h"
+
+#include <optional>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr wchar_t usageText[] =
+    L"用法:\n"
+    L"  tonvira-tool info 录音.qvi...\n"
+    L"  tonvira-tool export 录音.qvi... [-o 乐曲.mid] [--program 乐器号0..127]\n"
+    L"  tonvira-tool notation 录音.qvi\n"
+    L"  tonvira-tool import 乐曲.mid [-o 录音.qvi] [--key 调式] [--track 音轨号]\n"
+    L"调式写作 C, F#, Bb, a, c#... (大写大调, 小写小调) 或菜单命令号 1297..1332; 音轨从1数起.\n";
+
+constexpr wchar_t msgNoNotes[] = L"文件%s中没有音符.";
+constexpr wchar_t msgNoPlayableNotes[] = L"文件%s中没有键盘能弹奏的音符.";
+constexpr wchar_t msgNoSuchTrack[] = L"文件%s中没有这一音轨.";
+constexpr wchar_t msgSongTooLong[] = L"文件%s中的乐曲太长.";
+
+struct Options {
+    std::vector<fs::path> inputs;
+    std::optional<fs::path> output;
+    std::optional<int> program;
+    std::optional<int> keyMode;
+    std::optional<int> track;
+};
+
+// A wrong argument: what was wrong, for the line above the usage text.
+struct UsageError {
+    std::wstring problem;
+};
+
+int showUsage(const std::wstring& problem) {
+    writeText(Stream::err, L"tonvira-tool: " + problem + L"\n" + usageText);
+    return 2;
+}
+
+void showError(const std::wstring& text) {
+    writeText(Stream::err, text + L"\n");
+}
+
+std::optional<int> parseNumber(const std::wstring& text, int low, int high) {
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return std::nullopt;
+        value = value * 10 + (c - L'0');
+    }
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// A key/mode by its menu command number, or by its name with or without 大调/小调, the sign
+// before the letter as the menu writes it ("#F", "bB") or after it ("F#", "Bb").
+std::optional<int> parseKeyMode(std::wstring text) {
+    if (text.size() == 2 && (text[1] == L'#' || text[1] == L'b'))
+        std::swap(text[0], text[1]);
+    for (const KeyModeItem& item : keyModeItems) {
+        const std::wstring name = keyModeName(item.id);
+        if (text == std::to_wstring(item.id) || text == name ||
+            text == name.substr(0, name.size() - 2))
+            return item.id;
+    }
+    return std::nullopt;
+}
+
+// The options a command takes, by name: "-o", "--program", "--key", "--track".
+Options parseOptions(const std::vector<fs::path>& arguments,
+                     std::initializer_list<const wchar_t*> allowed) {
+    Options options;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::wstring text = argumentText(arguments[i]);
+        if (text.size() < 2 || text[0] != L'-') {
+            options.inputs.push_back(arguments[i]);
+            continue;
+        }
+        bool known = false;
+        for (const wchar_t* name : allowed)
+            known |= text == name;
+        if (!known)
+            throw UsageError{L"不认识的选项 " + text};
+        if (i + 1 == arguments.size())
+            throw UsageError{L"选项 " + text + L" 后面少了值"};
+        const fs::path& value = arguments[++i];
+        const std::wstring valueText = argumentText(value);
+        if (text == L"-o") {
+            options.output = value;
+        } else if (text == L"--program") {
+            if (!(options.program = parseNumber(valueText, 0, 127)))
+                throw UsageError{L"乐器号应为0到127: " + valueText};
+        } else if (text == L"--key") {
+            if (!(options.keyMode = parseKeyMode(valueText)))
+                throw UsageError{L"没有这个调式: " + valueText};
+        } else if (!(options.track = parseNumber(valueText, 1, 65535))) {
+            throw UsageError{L"音轨号应从1数起: " + valueText};
+        }
+    }
+    if (options.inputs.empty())
+        throw UsageError{L"没有给出文件"};
+    return options;
+}
+
+// The output named by -o, else the input with the extension replaced. Never the input itself.
+fs::path outputFor(const Options& options, const fs::path& input, const wchar_t* extension) {
+    fs::path output =
+        options.output ? *options.output : fs::path(input).replace_extension(extension);
+    std::error_code ignored;
+    if (output == input || fs::equivalent(output, input, ignored))
+        throw UsageError{L"输出文件不能是输入文件 " + argumentText(input)};
+    return output;
+}
+
+// Reads a recording as the window program loads it, telling the user when it cannot.
+bool readRecording(const fs::path& path, LoadedRecording& recording) {
+    if (const wchar_t* error = readRecordingToTakeUp(path, recording)) {
+        showError(fillMessage(error, argumentText(path)));
+        return false;
+    }
+    return true;
+}
+
+std::wstring indented(const std::wstring& lines) {
+    std::wstring text;
+    size_t at = 0;
+    while (at < lines.size()) {
+        const size_t end = lines.find(L'\n', at);
+        text += L"  " + lines.substr(at, end - at) + L"\n";
+        at = end == std::wstring::npos ? lines.size() : end + 1;
+    }
+    return text;
+}
+
+int infoCommand(const Options& options) {
+    int status = 0;
+    for (const fs::path& input : options.inputs) {
+        LoadedRecording recording;
+        if (!readRecording(input, recording)) {
+            status = 1;
+            continue;
+        }
+        writeText(Stream::out, argumentText(input) + L":\n" + indented(recordingInfo(recording)));
+    }
+    return status;
+}
+
+int exportCommand(const Options& options) {
+    if (options.output && options.inputs.size() > 1)
+        throw UsageError{L"-o 只能用于一个输入文件"};
+    std::vector<fs::path> outputs;
+    for (const fs::path& input : options.inputs)
+        outputs.push_back(outputFor(options, input, L".mid")); // every name checked before work
+    int status = 0;
+    for (size_t i = 0; i < options.inputs.size(); ++i) {
+        const fs::path &input = options.inputs[i], &output = outputs[i];
+        LoadedRecording recording;
+        if (!readRecording(input, recording)) {
+            status = 1;
+            continue;
+        }
+        // As the window program exports right after loading: the file's key/mode and bass.
+        if (!exportMidiFile(recording.events, static_cast<int>(recording.keyModeId),
+                            options.program.value_or(0), recording.autoBassWord == 1, output)) {
+            showError(fillMessage(msgCannotWriteFile, argumentText(output)));
+            status = 1;
+            continue;
+        }
+        writeText(Stream::out, argumentText(input) + L" -> " + argumentText(output) + L"\n");
+    }
+    return status;
+}
+
+int notationCommand(const Options& options) {
+    if (options.inputs.size() != 1)
+        throw UsageError{L"notation 只接受一个文件"};
+    LoadedRecording recording;
+    if (!readRecording(options.inputs[0], recording))
+        return 1;
+    writeText(Stream::out, recordingNotation(recording));
+    return 0;
+}
+
+int importCommand(const Options& options) {
+    if (options.inputs.size() != 1)
+        throw UsageError{L"import 只接受一个MIDI文件"};
+    const fs::path& input = options.inputs[0];
+    const fs::path output = outputFor(options, input, L".qvi");
+    const std::wstring name = argumentText(input);
+    MidiSong song;
+    if (const MidiReadError error = readMidiSong(input, song); error.format) {
+        showError(midiErrorText(error, name));
+        return 1;
+    }
+    if (options.track && static_cast<unsigned>(*options.track) > song.trackCount) {
+        showError(fillMessage(msgNoSuchTrack, name) + L" (共" + std::to_wstring(song.trackCount) +
+                  L"轨)");
+        return 1;
+    }
+    std::vector<MidiNote> notes;
+    for (const MidiNote& note : song.notes)
+        if (!options.track || note.track + 1 == *options.track)
+            notes.push_back(note);
+    if (notes.empty()) {
+        showError(fillMessage(msgNoNotes, name));
+        return 1;
+    }
+    const int keyMode = options.keyMode ? *options.keyMode : chooseKeyMode(notes);
+    const ImportPlan plan = planImport(notes, keyMode);
+    if (plan.leftOut != 0)
+        writeText(Stream::err, L"警告: " + std::to_wstring(plan.leftOut) + L"个音符在" +
+                                   keyModeName(keyMode) +
+                                   L"里加Shift或Ctrl也没有键能弹, 已略去.\n");
+    if (plan.tooLong || plan.events.empty()) {
+        showError(fillMessage(plan.tooLong ? msgSongTooLong : msgNoPlayableNotes, name));
+        return 1;
+    }
+    if (const wchar_t* error = writeRecordingFile(plan.events, keyMode, false, output)) {
+        showError(fillMessage(error, argumentText(output)));
+        return 1;
+    }
+    if (plan.shortened != 0)
+        writeText(Stream::err, L"提示: " + std::to_wstring(plan.shortened) +
+                                   L"个音符与同音高的下一个音符重叠, 已提前结束.\n");
+    uint64_t durationMs = 0;
+    for (const PerfEvent& event : plan.events)
+        durationMs += event.delayMs;
+    writeText(Stream::out, name + L" -> " + argumentText(output) + L": " + keyModeName(keyMode) +
+                               L", " + std::to_wstring(plan.notes) + L"个音符, 时长 " +
+                               formatTime(durationMs) + L", 音符最多晚 " +
+                               std::to_wstring(plan.latestMs) + L" ms\n");
+    return 0;
+}
+
+} // namespace
+
+int runTool(const std::vector<fs::path>& arguments) {
+    if (arguments.empty())
+        return showUsage(L"没有给出命令");
+    const std::wstring command = argumentText(arguments[0]);
+    if (command == L"-h" || command == L"--help" || command == L"help") {
+        writeText(Stream::out, usageText);
+        return 0;
+    }
+    try {
+        if (command == L"info")
+            return infoCommand(parseOptions(arguments, {}));
+        if (command == L"export")
+            return exportCommand(parseOptions(arguments, {L"-o", L"--program"}));
+        if (command == L"notation")
+            return notationCommand(parseOptions(arguments, {}));
+        if (command == L"import")
+            return importCommand(parseOptions(arguments, {L"-o", L"--key", L"--track"}));
+        return showUsage(L"不认识的命令 " + command);
+    } catch (const UsageError& error) {
+        return showUsage(error.problem);
+    }
+}

@@ -1,0 +1,23 @@
+// The console on POSIX systems: UTF-8 out, arguments taken as UTF-8.
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/text_encoding.h"
+
+#include <cstdio>
+#include <vector>
+
+void writeText(Stream stream, const std::wstring& text) {
+    std::FILE* file = stream == Stream::out ? stdout : stderr;
+    const std::string bytes = utf8FromWide(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fflush(file);
+}
+
+std::wstring argumentText(const std::filesystem::path& argument) {
+    return wideFromUtf8(argument.native());
+}
+
+int main(int argc, char** argv) {
+    const std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
+    return runTool(arguments);
+}

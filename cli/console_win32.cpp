@@ -1,0 +1,44 @@
+// The console on Windows: wide characters to a console whatever its code page, UTF-8 bytes when
+// the output is redirected to a file or a pipe; the arguments arrive as wide characters.
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/text_encoding.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+void writeText(Stream stream, const std::wstring& text) {
+    HANDLE handle = GetStdHandle(stream == Stream::out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return;
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        for (size_t at = 0; at < text.size();) {
+            const DWORD ask = static_cast<DWORD>(std::min<size_t>(text.size() - at, 8192));
+            DWORD written = 0;
+            if (!WriteConsoleW(handle, text.data() + at, ask, &written, nullptr) || written == 0)
+                return;
+            at += written;
+        }
+        return;
+    }
+    const std::string bytes = utf8FromWide(text);
+    for (size_t at = 0; at < bytes.size();) {
+        const DWORD ask = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data() + at, ask, &written, nullptr) || written == 0)
+            return;
+        at += written;
+    }
+}
+
+std::wstring argumentText(const std::filesystem::path& argument) {
+    return argument.native();
+}
+
+int wmain(int argc, wchar_t** argv) {
+    const std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
+    return runTool(arguments);
+}
