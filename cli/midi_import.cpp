@@ -75,7 +75,7 @@ std::optional<KeyChoice> keyForNote(int note, int keyMode) {
     for (int shift : {0, -1, 1})
         for (unsigned scan : order) {
             const KeySlot* slot = playableSlot(scan);
-            if (slot && noteNumber(*slot, shift, keyMode) == note)
+            if (slot && noteNumber(slot->octave + shift, slot->semitone, keyMode) == note)
                 return KeyChoice{scan, shift};
         }
     return std::nullopt;

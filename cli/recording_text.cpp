@@ -98,7 +98,8 @@ std::wstring recordingInfo(const LoadedRecording& recording) {
         raised |= event.octaveShift > 0;
         lowered |= event.octaveShift < 0;
         if (const std::optional<int> note =
-                noteNumber(*slot, event.octaveShift, static_cast<int>(recording.keyModeId))) {
+                noteNumber(slot->octave + event.octaveShift, slot->semitone,
+                           static_cast<int>(recording.keyModeId))) {
             lowest = std::min(lowest.value_or(*note), *note);
             highest = std::max(highest.value_or(*note), *note);
         }
@@ -147,7 +148,8 @@ std::wstring recordingNotation(const LoadedRecording& recording) {
     std::wstring text = L"调式: " + keyModeText(recording.keyModeId) + L"\n";
     text += L"开始      时长    简谱  按键      音名\n";
     for (const Line& line : lines) {
-        const std::optional<int> note = noteNumber(*line.slot, line.shift, keyMode);
+        const std::optional<int> note =
+            noteNumber(line.slot->octave + line.shift, line.slot->semitone, keyMode);
         text += padded(formatTime(line.startMs), 10) +
                 padded(line.lengthMs ? seconds(*line.lengthMs) : L"-", 8) +
                 padded(degreeText(*line.slot), 6) + padded(keyText(line.scan, line.shift), 10) +

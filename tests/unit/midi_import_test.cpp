@@ -119,10 +119,9 @@ std::vector<std::tuple<uint32_t, int, int>> playBack(const EventList& events, in
             const PerfEvent& e = eventLists.playbackList.at(fake::announced[i]);
             replayKeyEvent(e.message, e.keyData, e.octaveShift);
         }
-        for (uint32_t m : fake::sentMessages) {
-            const ShortMessage s = unpackShortMessage(m);
-            heard.emplace_back(fake::nowMs, s.status, s.data1);
-        }
+        for (uint32_t m : fake::sentMessages)
+            heard.emplace_back(fake::nowMs, static_cast<int>(m & 0xF0),
+                               static_cast<int>(m >> 8 & 0xFF));
         fake::sentMessages.clear();
     }
     return heard;
