@@ -82,7 +82,6 @@ run_e2e tests/e2e/startup_playback.sh
 run_e2e tests/e2e/record_save_export.sh
 run_e2e tests/e2e/about_help.sh
 run_e2e tests/e2e/run_command.sh
-run_e2e tests/e2e/import_playback.sh
 
 step "release package: build, import tables, version information, contents"
 tools/release.sh
