@@ -1,5 +1,6 @@
 // Test doubles for the Win32 shell: a MIDI output that records what it is sent, message boxes
-// that answer at once, modifier keys the test sets, a shell that opens nothing and no HTML Help.
+// and file dialogs that answer at once, modifier keys the test sets, a shell that opens nothing
+// and no HTML Help.
 #pragma once
 
 #include <cstdint>
@@ -25,12 +26,9 @@ struct Box {
     unsigned type;
 };
 extern std::vector<Box> boxes;
+extern std::vector<int> boxAnswers; // taken in order; IDOK once they run out
 
-// Answers of the message boxes, taken in order; IDOK once they run out.
-extern std::vector<int> boxAnswers;
-
-// The file dialogs: each answer is a chosen path (its name is the last part), or empty for
-// Cancel. A dialog with no answer left is cancelled.
+// A file dialog's answers are chosen paths, or empty for Cancel; with none left it is cancelled.
 struct DialogCall {
     bool save;
     std::wstring filter; // its strings joined with '|', up to the empty one that ends it
@@ -46,10 +44,8 @@ extern std::vector<DialogCall> dialogs;
 extern bool shiftDown;
 extern bool ctrlDown;
 
-// What the About box asked the shell to open, and how often the HTML Help library was looked
-// for (it is never found).
-extern std::vector<std::wstring> shellOpened;
-extern int helpLibraryLoads;
+extern std::vector<std::wstring> shellOpened; // what the About box asked the shell to open
+extern int helpLibraryLoads;                  // how often HTML Help was looked for
 
 void reset();
 

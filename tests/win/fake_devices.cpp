@@ -1,10 +1,16 @@
-#include "app/system_seam.h"
+// The fakes behind the platform and system seams (see fake_devices.h).
 #include "tests/win/fake_devices.h"
+#include "app/system_seam.h"
+#include "engine/platform.h"
 
 #include <cwchar>
 
 namespace fake {
 
+MidiSetup midi;
+std::vector<uint32_t> sent;
+int opens = 0;
+int closes = 0;
 std::vector<Box> boxes;
 std::vector<int> boxAnswers;
 std::vector<std::wstring> dialogAnswers;
@@ -17,27 +23,57 @@ int helpLibraryLoads = 0;
 void reset() {
     midi = MidiSetup{};
     sent.clear();
-    opens = 0;
-    closes = 0;
+    opens = closes = helpLibraryLoads = 0;
     boxes.clear();
     boxAnswers.clear();
     dialogAnswers.clear();
     dialogs.clear();
-    shiftDown = false;
-    ctrlDown = false;
+    shiftDown = ctrlDown = false;
     shellOpened.clear();
-    helpLibraryLoads = 0;
+}
+
+template <typename T> T takeFirst(std::vector<T>& answers, T otherwise) {
+    if (answers.empty())
+        return otherwise;
+    const T first = answers.front();
+    answers.erase(answers.begin());
+    return first;
 }
 
 } // namespace fake
 
+unsigned platformMidiDeviceCount() {
+    return fake::midi.devices;
+}
+
+bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
+    if (deviceIndex == fake::midi.unreadable || (deviceIndex == -1 && !fake::midi.mapper) ||
+        deviceIndex < -1 || deviceIndex >= int(fake::midi.devices))
+        return false;
+    name = deviceIndex == -1 ? L"Test mapper" : L"Test device " + std::to_wstring(deviceIndex);
+    return true;
+}
+
+bool platformMidiOpen(int deviceIndex, MidiOutHandle* handle) {
+    if (fake::midi.openFails || (deviceIndex == -1 && !fake::midi.mapper))
+        return false;
+    ++fake::opens;
+    *handle = &fake::sent;
+    return true;
+}
+
+uint32_t platformMidiSend(MidiOutHandle, uint32_t packedMessage) {
+    fake::sent.push_back(packedMessage);
+    return 0;
+}
+
+void platformMidiClose(MidiOutHandle) {
+    ++fake::closes;
+}
+
 int showMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
     fake::boxes.push_back({text, caption, type});
-    if (fake::boxAnswers.empty())
-        return IDOK;
-    const int answer = fake::boxAnswers.front();
-    fake::boxAnswers.erase(fake::boxAnswers.begin());
-    return answer;
+    return fake::takeFirst(fake::boxAnswers, int(IDOK));
 }
 
 Modifiers readModifiers() {
@@ -54,16 +90,11 @@ bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
     fake::dialogs.push_back({save, filter, static_cast<unsigned>(dialog.Flags),
                              dialog.lpstrDefExt ? dialog.lpstrDefExt : L"",
                              dialog.lpstrTitle != nullptr, whole, dialog.lpstrFile});
-    if (fake::dialogAnswers.empty())
-        return false;
-    const std::wstring answer = fake::dialogAnswers.front();
-    fake::dialogAnswers.erase(fake::dialogAnswers.begin());
+    const std::wstring answer = fake::takeFirst(fake::dialogAnswers, std::wstring());
     if (answer.empty() || answer.size() >= dialog.nMaxFile)
         return false;
-    const size_t slash = answer.find_last_of(L"\\/");
-    const std::wstring name = slash == std::wstring::npos ? answer : answer.substr(slash + 1);
     wcscpy(dialog.lpstrFile, answer.c_str());
-    wcscpy(dialog.lpstrFileTitle, name.c_str());
+    wcscpy(dialog.lpstrFileTitle, answer.substr(answer.find_last_of(L"\\/") + 1).c_str());
     return true;
 }
 
