@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The About box and the help window of the real tonvira.exe under Wine and Xvfb: Alt+8 then A
-# opens the box (its texts are read back with tonvira_window_texts.exe), Esc closes it, Alt+8
-# then H opens the help file beside the program. Leaves a screenshot in build/e2e/about-box.png.
+# The About box and the help window from the real menu of tonvira.exe under Wine and Xvfb:
+# Alt+8 then A opens the box (its texts read back with tonvira_window_texts.exe), Esc closes it,
+# Alt+8 then H opens the help file beside the program.
 #
 #   tests/e2e/about_help.sh [build directory, default build/win64]
 set -euo pipefail
@@ -11,27 +11,16 @@ e2e_start
 e2e_wait_for_window
 
 texts() { /usr/lib/wine/wine64 "$build/tonvira_window_texts.exe" "$1" 2>/dev/null | tr -d '\r'; }
-# Alt+8 as a person types it, then the item's access letter.
-help_menu() {
+help_menu() { # Alt+8 as a person types it, then the item's access letter
   xdotool keydown Alt_L keydown 8; sleep 0.1; xdotool keyup 8 keyup Alt_L; sleep 0.5
   xdotool key "$1"; sleep 1
 }
-has_line() { grep -qxF -e "$1" "$out/about-box.txt"; }
-
 help_menu a
-texts '#32770' >"$out/about-box.txt" || true
-import -window root "$out/about-box.png"
-check "the About box opens without a title" has_line "title: "
-check "its OK button" has_line "1: 确定"
-for label in 联系： 主页： 下载地址一： 下载地址二： 把电脑键盘变成乐器。; do
-  check "its label $label" has_line "-1: $label"
-done
-check "its four link controls and the title, drawn by the program" \
-  bash -c "grep -cxE '100[2-58]: ' '$out/about-box.txt' | grep -qx 5"
-
+box=$(texts '#32770' || true)
+check "the About box opens, untitled, with its OK button and text" \
+  bash -c 'grep -qx "title: " <<<"$1" && grep -qx "1: 确定" <<<"$1" && grep -qx -- "-1: 把电脑键盘变成乐器。" <<<"$1"' - "$box"
 xdotool key Escape; sleep 0.8
-check "Esc closes the About box" bash -c "! /usr/lib/wine/wine64 '$build/tonvira_window_texts.exe' '#32770' >/dev/null 2>&1"
-
+check "Esc closes it" bash -c "! /usr/lib/wine/wine64 '$build/tonvira_window_texts.exe' '#32770' >/dev/null 2>&1"
 help_menu h
 help=""
 for _ in $(seq 1 50); do

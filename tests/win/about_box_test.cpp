@@ -105,14 +105,14 @@ TEST_F(AboutBox, PointsOnALinkEdgeAreOutsideAndTheMailLinkOpensMailto) {
             EXPECT_EQ(cursorAt(dialog, p.x, p.y), arrow) << p.x << "," << p.y;
             click(dialog, p.x, p.y);
         }
-        EXPECT_TRUE(fake::shellOpened.empty());
+        EXPECT_TRUE(fake.shellOpened.empty());
         EXPECT_EQ(cursorAt(dialog, r.left + 1, r.top + 1), hand);
         EXPECT_EQ(cursorAt(dialog, r.right - 1, r.bottom - 1), hand);
         click(dialog, r.left + 1, r.top + 1);
         EXPECT_EQ(GetCursor(), hand); // back from the hourglass
     };
     EXPECT_TRUE(openAbout(whileOpen, VK_ESCAPE));
-    EXPECT_EQ(fake::shellOpened, WideTexts{L"mailto:tonvira@example.org"});
+    EXPECT_EQ(fake.shellOpened, WideTexts{L"mailto:tonvira@example.org"});
 }
 
 // Esc closes the box the first time and Enter the second.
@@ -125,7 +125,7 @@ TEST_F(AboutBox, AVisitedLinkIsPurpleAgainWhenTheBoxReopens) {
             EXPECT_TRUE(purpleAndBlack(dialog, IDC_LINK_HOME).first);
         },
         VK_ESCAPE));
-    EXPECT_EQ(fake::shellOpened, WideTexts{L"https://tonvira.example.org/"});
+    EXPECT_EQ(fake.shellOpened, WideTexts{L"https://tonvira.example.org/"});
     EXPECT_TRUE(openAbout(
         [](HWND dialog) {
             EXPECT_TRUE(purpleAndBlack(dialog, IDC_LINK_HOME).first);
@@ -138,8 +138,8 @@ TEST_F(AboutBox, AVisitedLinkIsPurpleAgainWhenTheBoxReopens) {
 TEST_F(AboutBox, HelpWithoutHtmlHelpDoesNothingAndLooksForItOnce) {
     command(ID_HELP);
     command(ID_HELP);
-    EXPECT_EQ(fake::helpLibraryLoads, 1);
-    EXPECT_TRUE(fake::boxes.empty());
+    EXPECT_EQ(fake.helpLibraryLoads, 1);
+    EXPECT_TRUE(fake.boxes.empty());
 }
 
 } // namespace

@@ -5,32 +5,9 @@
 
 #include <cwchar>
 
-namespace fake {
+Fakes fake;
 
-MidiSetup midi;
-std::vector<uint32_t> sent;
-int opens = 0;
-int closes = 0;
-std::vector<Box> boxes;
-std::vector<int> boxAnswers;
-std::vector<std::wstring> dialogAnswers;
-std::vector<DialogCall> dialogs;
-bool shiftDown = false;
-bool ctrlDown = false;
-std::vector<std::wstring> shellOpened;
-int helpLibraryLoads = 0;
-
-void reset() {
-    midi = MidiSetup{};
-    sent.clear();
-    opens = closes = helpLibraryLoads = 0;
-    boxes.clear();
-    boxAnswers.clear();
-    dialogAnswers.clear();
-    dialogs.clear();
-    shiftDown = ctrlDown = false;
-    shellOpened.clear();
-}
+namespace {
 
 template <typename T> T takeFirst(std::vector<T>& answers, T otherwise) {
     if (answers.empty())
@@ -40,57 +17,58 @@ template <typename T> T takeFirst(std::vector<T>& answers, T otherwise) {
     return first;
 }
 
-} // namespace fake
+} // namespace
 
 unsigned platformMidiDeviceCount() {
-    return fake::midi.devices;
+    return fake.devices;
 }
 
 bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
-    if (deviceIndex == fake::midi.unreadable || (deviceIndex == -1 && !fake::midi.mapper) ||
-        deviceIndex < -1 || deviceIndex >= int(fake::midi.devices))
+    if (deviceIndex == fake.unreadable || (deviceIndex == -1 && !fake.mapper) || deviceIndex < -1 ||
+        deviceIndex >= int(fake.devices))
         return false;
     name = deviceIndex == -1 ? L"Test mapper" : L"Test device " + std::to_wstring(deviceIndex);
     return true;
 }
 
 bool platformMidiOpen(int deviceIndex, MidiOutHandle* handle) {
-    if (fake::midi.openFails || (deviceIndex == -1 && !fake::midi.mapper))
+    if (fake.openFails || (deviceIndex == -1 && !fake.mapper))
         return false;
-    ++fake::opens;
-    *handle = &fake::sent;
+    *handle = &fake.sent;
     return true;
 }
 
 uint32_t platformMidiSend(MidiOutHandle, uint32_t packedMessage) {
-    fake::sent.push_back(packedMessage);
+    fake.sent.push_back(packedMessage);
     return 0;
 }
 
 void platformMidiClose(MidiOutHandle) {
-    ++fake::closes;
+    ++fake.closes;
 }
 
 int showMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
-    fake::boxes.push_back({text, caption, type});
-    return fake::takeFirst(fake::boxAnswers, int(IDOK));
+    fake.boxes.push_back(caption + std::wstring(L" | ") + text + L" | " + std::to_wstring(type));
+    return takeFirst(fake.boxAnswers, int(IDOK));
 }
 
 Modifiers readModifiers() {
-    return {fake::shiftDown, fake::ctrlDown};
+    return {fake.shiftDown, fake.ctrlDown};
 }
 
 bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
-    std::wstring filter;
+    std::wstring shown = save ? L"save " : L"open ";
     for (const wchar_t* part = dialog.lpstrFilter; part && *part; part += wcslen(part) + 1)
-        filter += (filter.empty() ? L"" : L"|") + std::wstring(part);
-    const bool whole = dialog.lStructSize == sizeof dialog && dialog.hwndOwner &&
-                       dialog.nMaxFile == MAX_PATH && dialog.nMaxFileTitle == MAX_PATH &&
-                       dialog.lpstrFileTitle && !dialog.lpstrInitialDir;
-    fake::dialogs.push_back({save, filter, static_cast<unsigned>(dialog.Flags),
-                             dialog.lpstrDefExt ? dialog.lpstrDefExt : L"",
-                             dialog.lpstrTitle != nullptr, whole, dialog.lpstrFile});
-    const std::wstring answer = fake::takeFirst(fake::dialogAnswers, std::wstring());
+        shown += (shown.back() == L' ' ? L"" : L"|") + std::wstring(part);
+    shown += L" " + std::to_wstring(dialog.Flags) + L" " +
+             (dialog.lpstrDefExt ? dialog.lpstrDefExt : L"") +
+             (dialog.lpstrTitle ? L" titled" : L"");
+    if (dialog.lStructSize != sizeof dialog || !dialog.hwndOwner || dialog.nMaxFile != MAX_PATH ||
+        dialog.nMaxFileTitle != MAX_PATH || !dialog.lpstrFileTitle || dialog.lpstrInitialDir)
+        shown += L" incomplete";
+    fake.dialogs.push_back(shown);
+    fake.dialogStartPath = dialog.lpstrFile;
+    const std::wstring answer = takeFirst(fake.dialogAnswers, std::wstring());
     if (answer.empty() || answer.size() >= dialog.nMaxFile)
         return false;
     wcscpy(dialog.lpstrFile, answer.c_str());
@@ -99,10 +77,10 @@ bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
 }
 
 void openWithShell(const wchar_t* target) {
-    fake::shellOpened.push_back(target);
+    fake.shellOpened.push_back(target);
 }
 
 HMODULE loadHtmlHelpLibrary() {
-    ++fake::helpLibraryLoads;
+    ++fake.helpLibraryLoads;
     return nullptr;
 }

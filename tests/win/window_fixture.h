@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Texts = std::vector<std::string>;
@@ -24,12 +25,12 @@ using WideTexts = std::vector<std::wstring>;
 inline Texts sent() {
     static const char* const kinds[] = {"off ", "on ", "?", "cc", "program ", "?", "bend "};
     Texts out;
-    for (uint32_t m : fake::sent) {
+    for (uint32_t m : fake.sent) {
         const uint32_t kind = m >> 4 & 7, data1 = m >> 8 & 0xFF, data2 = m >> 16 & 0xFF;
         std::string text = kinds[kind] + std::to_string(kind == 6 ? data1 | data2 << 7 : data1);
         out.push_back((m & 0x0F) ? text + "@" + std::to_string(m & 0x0F) : text);
     }
-    fake::sent.clear();
+    fake.sent.clear();
     return out;
 }
 
@@ -40,7 +41,7 @@ inline Texts thenSilence(Texts before = {}) {
     return before;
 }
 
-// The message boxes shown since the last call, as box() writes one.
+// A message box as fake.boxes holds it, and the boxes shown since the last call.
 inline std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
     return caption + L" | " + text + L" | " + std::to_wstring(type);
 }
@@ -48,11 +49,7 @@ inline std::wstring warning(const std::wstring& text) {
     return box(L"QV", text, MB_ICONWARNING);
 }
 inline WideTexts boxes() {
-    WideTexts out;
-    for (const fake::Box& b : fake::boxes)
-        out.push_back(box(b.caption, b.text, b.type));
-    fake::boxes.clear();
-    return out;
+    return std::exchange(fake.boxes, WideTexts{});
 }
 
 // Dispatches what is queued (and, for a while, what arrives), leaving a quit message aside.
@@ -92,7 +89,7 @@ class WindowTest : public ::testing::Test {
         ASSERT_TRUE(registerMainWindowClass());
     }
     void SetUp() override {
-        fake::reset();
+        fake = Fakes{};
         performance = PerformanceState{};
         document = DocumentState{};
         releaseRecordingList();
@@ -105,7 +102,6 @@ class WindowTest : public ::testing::Test {
             DestroyWindow(window);
         }
         pumpFor(0);
-        shell.commandLine = L"";
     }
 
     // Creates the window as the program does, at a fixed size so that layouts are predictable.
