@@ -2,7 +2,8 @@
 # A recording made with the keyboard, saved and exported through the real file dialogs, loaded
 # back and saved again: the real tonvira.exe under Wine and Xvfb, driven with xdotool. The two
 # recording files must hold the same recording, and the MIDI file, read with the independent
-# python3-mido, must be format 0 at 192 ticks a quarter with the notes played.
+# python3-mido, must be format 0 at 192 ticks a quarter with the notes played. The help menu
+# opens the About box first, which Esc closes, and the help window at the end.
 #
 #   tests/e2e/record_save_export.sh [build directory, default build/win64]
 set -euo pipefail
@@ -13,6 +14,20 @@ rm -rf "$files" && mkdir -p "$files"
 windows='C:\users\Public\tonvira-e2e\'
 e2e_start
 e2e_wait_for_window
+help_menu() { # Alt+8 as a person types it, then the item's access letter
+  xdotool keydown Alt_L keydown 8; sleep 0.1; xdotool keyup 8 keyup Alt_L; sleep 0.5
+  xdotool key "$1"; sleep 1
+}
+help_menu a                                      # 关于
+for _ in $(seq 1 50); do
+  about=$(xdotool getwindowfocus)
+  [ "$about" != "$window" ] && break
+  sleep 0.2
+done
+check "the About box opens: an untitled window takes the focus" \
+  test "$about" != "$window" -a -z "$(xdotool getwindowname "$about")"
+xdotool key Escape; sleep 0.8
+check "Esc closes it" test "$(xdotool getwindowfocus)" = "$window"
 
 # Alt+4 opens the recording menu, a letter chooses the item. The letter's release reaches the
 # window as a release without a press, which leaves the chord counts off; Esc puts them right.
@@ -47,6 +62,12 @@ print(f"format {song.type}, {song.ticks_per_beat} ticks a quarter, on {ons}, off
 sys.exit(not (song.type == 0 and song.ticks_per_beat == 192 and song.length > 0 and
               ons == played and offs == played + [1]))
 EOF_PY
-xdotool key alt+F4
-sleep 1
+
+help_menu h                                      # 帮助
+for _ in $(seq 1 50); do
+  help=$(xdotool search --onlyvisible --name '^Tonvira$' 2>/dev/null || true)
+  [ -n "$help" ] && break
+  sleep 0.2
+done
+check "the help window (titled Tonvira) opens qv.chm from beside the program" test -n "$help"
 e2e_finish
