@@ -65,13 +65,10 @@ RECT linkArea(HWND dialog, int id) {
     return r;
 }
 
-HCURSOR cursorAt(HWND dialog, int x, int y) {
-    SendMessageW(dialog, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+// The cursor after a mouse move to (x, y), or after a click there.
+HCURSOR cursorAt(HWND dialog, int x, int y, UINT message = WM_MOUSEMOVE) {
+    SendMessageW(dialog, message, message == WM_MOUSEMOVE ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
     return GetCursor();
-}
-
-void click(HWND dialog, int x, int y) {
-    SendMessageW(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
 }
 
 class AboutBox : public WindowTest {
@@ -103,13 +100,12 @@ TEST_F(AboutBox, PointsOnALinkEdgeAreOutsideAndTheMailLinkOpensMailto) {
         const int midX = (r.left + r.right) / 2, midY = (r.top + r.bottom) / 2;
         for (POINT p : {POINT{r.left, midY}, {r.right, midY}, {midX, r.top}, {midX, r.bottom}}) {
             EXPECT_EQ(cursorAt(dialog, p.x, p.y), arrow) << p.x << "," << p.y;
-            click(dialog, p.x, p.y);
+            cursorAt(dialog, p.x, p.y, WM_LBUTTONDOWN);
         }
         EXPECT_TRUE(fake.shellOpened.empty());
         EXPECT_EQ(cursorAt(dialog, r.left + 1, r.top + 1), hand);
         EXPECT_EQ(cursorAt(dialog, r.right - 1, r.bottom - 1), hand);
-        click(dialog, r.left + 1, r.top + 1);
-        EXPECT_EQ(GetCursor(), hand); // back from the hourglass
+        EXPECT_EQ(cursorAt(dialog, r.left + 1, r.top + 1, WM_LBUTTONDOWN), hand); // not hourglass
     };
     EXPECT_TRUE(openAbout(whileOpen, VK_ESCAPE));
     EXPECT_EQ(fake.shellOpened, WideTexts{L"mailto:tonvira@example.org"});
@@ -121,7 +117,7 @@ TEST_F(AboutBox, AVisitedLinkIsPurpleAgainWhenTheBoxReopens) {
         [](HWND dialog) {
             EXPECT_FALSE(purpleAndBlack(dialog, IDC_LINK_HOME).first);
             const RECT r = linkArea(dialog, IDC_LINK_HOME);
-            click(dialog, r.left + 2, (r.top + r.bottom) / 2);
+            cursorAt(dialog, r.left + 2, (r.top + r.bottom) / 2, WM_LBUTTONDOWN);
             EXPECT_TRUE(purpleAndBlack(dialog, IDC_LINK_HOME).first);
         },
         VK_ESCAPE));
