@@ -1,5 +1,5 @@
-// Saving, loading and exporting on real files under Wine or Windows: Chinese and 259-character
-// names, binary bytes, and a save that either replaces the target whole or leaves it as it was.
+// Saving, loading and exporting on real files under Wine or Windows: long Chinese paths, binary
+// bytes, and a save that either replaces the target whole or leaves it as it was.
 #include "recording/midi_export.h"
 #include "recording/recording_file.h"
 #include "tests/win/window_fixture.h"
@@ -17,23 +17,6 @@ std::string contents(const fs::path& path) {
 }
 
 const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
-
-TEST(WindowsFiles, SaveLoadReplaceAndExportUnderAChineseName) {
-    TempFolder folder;
-    const fs::path path = folder.path / L"我的歌.qvi", midi = folder.path / L"我的歌.mid";
-    ASSERT_EQ(writeRecordingFile(list, 1297, false, path), nullptr);
-    ASSERT_EQ(writeRecordingFile({list[0]}, 1302, true, path), nullptr); // shorter: truncated
-    EXPECT_EQ(fs::file_size(path), 120u);
-    LoadedRecording loaded;
-    ASSERT_EQ(readRecordingFile(path, loaded), nullptr);
-    EXPECT_EQ(loaded.keyModeId, 1302u);
-    ASSERT_TRUE(exportMidiFile(list, 1297, 0, true, midi));
-    const auto expected = *encodeMidiFile(list, 1297, 0, true); // every byte as encoded
-    EXPECT_EQ(contents(midi), std::string(expected.begin(), expected.end()));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 2);
-    EXPECT_EQ(std::wstring(readRecordingFile(folder.path / L"absent.qvi", loaded)),
-              L"不能找到或打开文件%s.");
-}
 
 // A target that cannot be replaced keeps its bytes, and no temporary file is left behind.
 TEST(WindowsFiles, ATargetThatCannotBeReplacedIsKept) {
@@ -56,23 +39,29 @@ TEST(WindowsFiles, ATargetThatCannotBeReplacedIsKept) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 2);
 }
 
-TEST(WindowsFiles, TheLongestPathsTheDialogsGiveSaveAndExport) {
+// The longest path a file dialog gives, in Chinese: saved, replaced by a shorter file, read
+// back and exported byte for byte.
+TEST(WindowsFiles, TheLongestChinesePathsSaveReplaceLoadAndExport) {
     TempFolder folder;
     fs::path deep = folder.path;
     while (deep.native().size() < 200)
-        deep /= std::wstring(30, L'd');
+        deep /= std::wstring(30, L'歌');
     fs::create_directories(deep);
-    const size_t room = MAX_PATH - 1 - deep.native().size() - 1; // 259 characters in all
-    const fs::path song = deep / (std::wstring(room - 4, L'n') + L".qvi");
-    const fs::path midi = deep / (std::wstring(room - 4, L'n') + L".mid");
+    const std::wstring name(MAX_PATH - 1 - deep.native().size() - 1 - 4, L'曲'); // 259 in all
+    const fs::path song = deep / (name + L".qvi"), midi = deep / (name + L".mid");
     ASSERT_EQ(song.native().size(), 259u);
     ASSERT_EQ(writeRecordingFile(list, 1297, false, song), nullptr);
-    ASSERT_EQ(writeRecordingFile(list, 1298, false, song), nullptr); // replacing it too
+    ASSERT_EQ(writeRecordingFile({list[0]}, 1302, true, song), nullptr);
+    EXPECT_EQ(fs::file_size(song), 120u);
     LoadedRecording loaded;
     ASSERT_EQ(readRecordingFile(song, loaded), nullptr);
-    EXPECT_EQ(loaded.keyModeId, 1298u);
-    EXPECT_TRUE(exportMidiFile(list, 1297, 0, false, midi));
+    EXPECT_EQ(loaded.keyModeId, 1302u);
+    ASSERT_TRUE(exportMidiFile(list, 1297, 0, true, midi));
+    const auto expected = *encodeMidiFile(list, 1297, 0, true);
+    EXPECT_EQ(contents(midi), std::string(expected.begin(), expected.end()));
     EXPECT_EQ(std::distance(fs::directory_iterator(deep), {}), 2);
+    EXPECT_EQ(std::wstring(readRecordingFile(deep / L"absent.qvi", loaded)),
+              L"不能找到或打开文件%s.");
 }
 
 } // namespace
