@@ -114,9 +114,7 @@ class WindowTest : public ::testing::Test {
         return window;
     }
     void command(UINT id) { SendMessageW(window, WM_COMMAND, id, 0); }
-    void key(UINT message, unsigned scan, LPARAM extra = 0) {
-        SendMessageW(window, message, 0, static_cast<LPARAM>(scan) << 16 | extra);
-    }
+    void key(UINT message, unsigned scan) { SendMessageW(window, message, 0, LPARAM(scan) << 16); }
     void play(unsigned scan) {
         key(WM_KEYDOWN, scan);
         key(WM_KEYUP, scan);
@@ -142,8 +140,7 @@ class WindowTest : public ::testing::Test {
     }
     std::wstring title() {
         wchar_t text[300] = {};
-        GetWindowTextW(window, text, 300);
-        return text;
+        return std::wstring(text, GetWindowTextW(window, text, 300));
     }
 
     HWND window = nullptr;
