@@ -199,7 +199,9 @@ TEST_F(MainWindow, RecordingCommandsSetMenusAndButtons) {
 TEST_F(MainWindow, ReplayedEventsAreLookedUpWithABoundsCheck) {
     ASSERT_TRUE(create());
     sent();
-    eventLists.playbackList = {{0, 256, 30 << 16, 1}, {0, 257, 30 << 16, 1}, {0, 256, 31 << 16, 7}};
+    eventLists.playbackList = {
+        {0, 256, 30 << 16, 1}, {0, 257, 30 << 16, 1}, {0, 256, 31 << 16, 7}, {0, 256, 32 << 16, 0}};
+    eventLists.playbackList.pop_back(); // its bytes stay behind the end, where 3 would find them
     const WPARAM current = playbackGeneration();
     for (LPARAM index : {0, 1, 2, 3}) // 2 has an impossible shift, 3 is beyond the list
         SendMessageW(window, messageReplayEvent, current, index);
