@@ -154,6 +154,13 @@ TEST_F(MainWindow, ASizeMovesTheControlsWhereTheLayoutPutsThem) {
     expectAt(shell.pitchBendBar, scrollBarRect(layout, 1));
     for (int i = 0; i < 5; ++i)
         expectAt(shell.buttons[i], buttonRect(layout, i));
+    // At the edges: the keyboard origin's division truncates toward zero, and a minimised
+    // window's bars have no size.
+    SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(473, 600));
+    EXPECT_EQ(layout.keyboardLeft, -1);
+    SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(0, 0));
+    EXPECT_EQ(layout.keyboardLeft, -237);
+    expectAt(shell.pitchBendBar, {scrollBarRect(layout, 1).x, scrollBarRect(layout, 1).y, 0, 0});
 }
 
 TEST_F(MainWindow, TheInstrumentPictureFollowsTheInstrumentAndTheDrumChannel) {
