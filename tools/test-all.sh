@@ -80,7 +80,6 @@ step "end to end: the real program under Wine"
 run_e2e tests/e2e/play_keys.sh
 run_e2e tests/e2e/startup_playback.sh
 run_e2e tests/e2e/record_save_export.sh
-run_e2e tests/e2e/about_help.sh
 run_e2e tests/e2e/run_command.sh
 
 step "release package: build, import tables, version information, contents"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The real tonvira.exe under Wine and Xvfb with the MIDI capture driver: waits out the splash,
-# plays A, Shift+K, Ctrl+Q, Esc, Alt+M then A with xdotool, closes the window with Alt+F4, and
-# checks every captured message. Leaves a screenshot in build/e2e/main-window.png.
+# Keys typed with xdotool reach the MIDI device through the real tonvira.exe under Wine and Xvfb:
+# A, Shift+K, Ctrl+Q, Esc, the accelerator Alt+M (c minor) then A, and Alt+F4 ends the program.
+# Every message the capture driver logged is compared, in order.
 #
 #   tests/e2e/play_keys.sh [build directory, default build/win64]
 set -euo pipefail
@@ -9,32 +9,18 @@ source "$(dirname "$0")/common.sh"
 e2e_setup play_keys "$0" "$@"
 e2e_start
 e2e_wait_for_window
-check "the title names the untitled recording" \
-  bash -c "xdotool getwindowname $window | grep -q '^Tonvira - \[未命名\]\$'"
 
-press() { xdotool key --delay 120 "$@"; sleep 0.3; }
-press a
-press shift+k
-press ctrl+q
-press Escape
+for keys in a shift+k ctrl+q Escape; do xdotool key --delay 120 "$keys"; sleep 0.3; done
 # Alt+M as a person types it: M goes up while Alt is still held, so both are system keys.
 xdotool keydown alt keydown m; sleep 0.1; xdotool keyup m keyup alt; sleep 0.3
-press a
-import -window root "$out/main-window.png"
-check "screenshot saved" test -s "$out/main-window.png"
-
+xdotool key a; sleep 0.3
 xdotool key alt+F4
 for _ in $(seq 1 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 check "Alt+F4 ends the program" bash -c "! kill -0 $program 2>/dev/null"
 
-check "captured notes, in order" python3 "$root/tests/e2e/check_capture.py" "$log" \
-  "program 0 0" \
-  "on 0 60 127" "off 0 60" \
-  "on 0 84 127" "off 0 84" \
-  "on 0 31 127" "off 0 31" \
-  "silence" \
-  "on 0 63 127" "off 0 63" \
-  "silence"
-check "the device was opened once and closed at the end" \
-  bash -c "[ \"\$(awk '\$3 != \"data\" {print \$3}' '$log' | tr '\n' ' ')\" = 'open close ' ]"
+silence() { printf 'control ch%d 123 0\n' $(seq 1 16); }
+notes() { for n in "$@"; do printf 'note-on ch1 %d vel127\nnote-off ch1 %d vel0\n' "$n" "$n"; done; }
+expected() { printf '%s\n' open 'program ch1 0'; notes 60 84 31; silence; notes 63; silence; echo close; }
+check "the device opened once, every message in order, closed at the end" \
+  diff <(python3 "$root/tools/midi_capture/midi_log.py" "$log" | cut -d' ' -f3-) <(expected)
 e2e_finish

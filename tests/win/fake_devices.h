@@ -1,56 +1,31 @@
 // Test doubles for the Win32 shell: a MIDI output that records what it is sent, message boxes
-// that answer at once, modifier keys the test sets, a shell that opens nothing and no HTML Help.
+// and file dialogs that answer at once, modifier keys the test sets, a shell that opens nothing
+// and no HTML Help. Every test starts from fake = Fakes{}.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace fake {
-
-struct MidiSetup {
+struct Fakes {
     unsigned devices = 1;
     bool mapper = true;
     bool openFails = false;
-    int unreadable = -2; // a device whose capabilities cannot be read (-1 = the mapper)
+    int unreadable = -2;        // a device whose capabilities cannot be read (-1 = the mapper)
+    std::vector<uint32_t> sent; // every short message, in order
+    int closes = 0;
+    std::vector<std::wstring> boxes; // "caption | text | type" of each message box
+    std::vector<int> boxAnswers;     // taken in order; IDOK once they run out
+    // A file dialog's answers are chosen paths, or empty for Cancel; with none left it is
+    // cancelled. Each dialog is written "save|open FILTER FLAGS EXTENSION", its filter's strings
+    // joined with '|', then " titled" when it has a title of its own instead of the system's,
+    // and " incomplete" unless structure size, owner and buffer sizes are as a dialog needs them.
+    std::vector<std::wstring> dialogAnswers;
+    std::vector<std::wstring> dialogs;
+    std::wstring dialogStartPath; // the last dialog's
+    bool shiftDown = false;
+    bool ctrlDown = false;
+    std::vector<std::wstring> shellOpened; // what the About box asked the shell to open
+    int helpLibraryLoads = 0;              // how often HTML Help was looked for
 };
-extern MidiSetup midi;
-extern std::vector<uint32_t> sent; // every short message, in order
-extern int opens;
-extern int closes;
-
-struct Box {
-    std::wstring text;
-    std::wstring caption;
-    unsigned type;
-};
-extern std::vector<Box> boxes;
-
-// Answers of the message boxes, taken in order; IDOK once they run out.
-extern std::vector<int> boxAnswers;
-
-// The file dialogs: each answer is a chosen path (its name is the last part), or empty for
-// Cancel. A dialog with no answer left is cancelled.
-struct DialogCall {
-    bool save;
-    std::wstring filter; // its strings joined with '|', up to the empty one that ends it
-    unsigned flags;
-    std::wstring defaultExtension;
-    bool titled; // a title of its own instead of the system's
-    bool whole;  // structure size, owner and buffer sizes as a dialog needs them
-    std::wstring startPath;
-};
-extern std::vector<std::wstring> dialogAnswers;
-extern std::vector<DialogCall> dialogs;
-
-extern bool shiftDown;
-extern bool ctrlDown;
-
-// What the About box asked the shell to open, and how often the HTML Help library was looked
-// for (it is never found).
-extern std::vector<std::wstring> shellOpened;
-extern int helpLibraryLoads;
-
-void reset();
-
-} // namespace fake
+extern Fakes fake;

@@ -1,16 +1,56 @@
 // A fixture for tests of the real main window: the window class and pictures are set up once,
 // every test starts from fresh settings, lists and fakes, and its window is destroyed after it.
+// Also what the tests read back: the MIDI messages sent, the message boxes, the command states.
 #pragma once
 
 #include "app/document.h"
 #include "app/shell.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
+#include "resources/resource_ids.h"
 #include "tests/win/fake_devices.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
+
+using Texts = std::vector<std::string>;
+using WideTexts = std::vector<std::wstring>;
+
+// The messages sent since the last call: "on 60", "off 48@15", "cc123@3", "program 40",
+// "bend 8191"; the channel follows @ when it is not the first.
+inline Texts sent() {
+    static const char* const kinds[] = {"off ", "on ", "?", "cc", "program ", "?", "bend "};
+    Texts out;
+    for (uint32_t m : fake.sent) {
+        const uint32_t kind = m >> 4 & 7, data1 = m >> 8 & 0xFF, data2 = m >> 16 & 0xFF;
+        std::string text = kinds[kind] + std::to_string(kind == 6 ? data1 | data2 << 7 : data1);
+        out.push_back((m & 0x0F) ? text + "@" + std::to_string(m & 0x0F) : text);
+    }
+    fake.sent.clear();
+    return out;
+}
+
+// All Notes Off on the sixteen channels, as sent() shows it, after the given messages.
+inline Texts thenSilence(Texts before = {}) {
+    for (int c = 0; c < 16; ++c)
+        before.push_back(c ? "cc123@" + std::to_string(c) : "cc123");
+    return before;
+}
+
+// A message box as fake.boxes holds it, and the boxes shown since the last call.
+inline std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
+    return caption + L" | " + text + L" | " + std::to_wstring(type);
+}
+inline std::wstring warning(const std::wstring& text) {
+    return box(L"QV", text, MB_ICONWARNING);
+}
+inline WideTexts boxes() {
+    return std::exchange(fake.boxes, WideTexts{});
+}
 
 // Dispatches what is queued (and, for a while, what arrives), leaving a quit message aside.
 inline void pumpFor(DWORD milliseconds) {
@@ -25,6 +65,20 @@ inline void pumpFor(DWORD milliseconds) {
     } while (static_cast<int>(end - GetTickCount()) > 0);
 }
 
+// A fresh folder under %TEMP% for one test, removed afterwards with all it holds.
+struct TempFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        (L"tonvira-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(next++));
+    TempFolder() { std::filesystem::create_directories(path); }
+    ~TempFolder() {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::filesystem::remove_all(path);
+    }
+    static inline int next = 0;
+};
+
 class WindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -35,7 +89,7 @@ class WindowTest : public ::testing::Test {
         ASSERT_TRUE(registerMainWindowClass());
     }
     void SetUp() override {
-        fake::reset();
+        fake = Fakes{};
         performance = PerformanceState{};
         document = DocumentState{};
         releaseRecordingList();
@@ -48,7 +102,6 @@ class WindowTest : public ::testing::Test {
             DestroyWindow(window);
         }
         pumpFor(0);
-        shell.commandLine = L"";
     }
 
     // Creates the window as the program does, at a fixed size so that layouts are predictable.
@@ -61,17 +114,33 @@ class WindowTest : public ::testing::Test {
         return window;
     }
     void command(UINT id) { SendMessageW(window, WM_COMMAND, id, 0); }
-    void key(UINT message, unsigned scan, LPARAM extra = 0) {
-        SendMessageW(window, message, 0, static_cast<LPARAM>(scan) << 16 | extra);
+    void key(UINT message, unsigned scan) { SendMessageW(window, message, 0, LPARAM(scan) << 16); }
+    void play(unsigned scan) {
+        key(WM_KEYDOWN, scan);
+        key(WM_KEYUP, scan);
     }
-    UINT menuState(UINT id) { return GetMenuState(GetMenu(window), id, MF_BYCOMMAND); }
-    bool checked(UINT id) { return (menuState(id) & MF_CHECKED) != 0; }
-    bool grayed(UINT id) { return (menuState(id) & MF_GRAYED) != 0; }
-    bool buttonOn(int i) { return IsWindowEnabled(shell.buttons[i]) != FALSE; }
+    void recordOneNote() {
+        command(ID_RECORD_START);
+        play(30);
+        command(ID_RECORD_STOP);
+    }
+    bool checked(UINT id) {
+        return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }
+    // The recording menu's items in menu order, then the five buttons: 1 enabled, 0 grayed.
+    std::string commandStates() {
+        std::string out;
+        for (UINT id : {ID_RECORD_START, ID_RECORD_STOP, ID_PLAY, ID_PLAY_LOOP, ID_PLAY_STOP,
+                        ID_SAVE, ID_SAVE_AS, ID_EXPORT_MIDI, ID_LOAD})
+            out += (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_GRAYED) ? '0' : '1';
+        out += ' ';
+        for (HWND button : shell.buttons)
+            out += IsWindowEnabled(button) ? '1' : '0';
+        return out;
+    }
     std::wstring title() {
         wchar_t text[300] = {};
-        GetWindowTextW(window, text, 300);
-        return text;
+        return std::wstring(text, GetWindowTextW(window, text, 300));
     }
 
     HWND window = nullptr;

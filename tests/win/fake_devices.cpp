@@ -1,0 +1,86 @@
+// The fakes behind the platform and system seams (see fake_devices.h).
+#include "tests/win/fake_devices.h"
+#include "app/system_seam.h"
+#include "engine/platform.h"
+
+#include <cwchar>
+
+Fakes fake;
+
+namespace {
+
+template <typename T> T takeFirst(std::vector<T>& answers, T otherwise) {
+    if (answers.empty())
+        return otherwise;
+    const T first = answers.front();
+    answers.erase(answers.begin());
+    return first;
+}
+
+} // namespace
+
+unsigned platformMidiDeviceCount() {
+    return fake.devices;
+}
+
+bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
+    if (deviceIndex == fake.unreadable || (deviceIndex == -1 && !fake.mapper) || deviceIndex < -1 ||
+        deviceIndex >= int(fake.devices))
+        return false;
+    name = deviceIndex == -1 ? L"Test mapper" : L"Test device " + std::to_wstring(deviceIndex);
+    return true;
+}
+
+bool platformMidiOpen(int deviceIndex, MidiOutHandle* handle) {
+    if (fake.openFails || (deviceIndex == -1 && !fake.mapper))
+        return false;
+    *handle = &fake.sent;
+    return true;
+}
+
+uint32_t platformMidiSend(MidiOutHandle, uint32_t packedMessage) {
+    fake.sent.push_back(packedMessage);
+    return 0;
+}
+
+void platformMidiClose(MidiOutHandle) {
+    ++fake.closes;
+}
+
+int showMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+    fake.boxes.push_back(caption + std::wstring(L" | ") + text + L" | " + std::to_wstring(type));
+    return takeFirst(fake.boxAnswers, int(IDOK));
+}
+
+Modifiers readModifiers() {
+    return {fake.shiftDown, fake.ctrlDown};
+}
+
+bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
+    std::wstring shown = save ? L"save " : L"open ";
+    for (const wchar_t* part = dialog.lpstrFilter; part && *part; part += wcslen(part) + 1)
+        shown += (shown.back() == L' ' ? L"" : L"|") + std::wstring(part);
+    shown += L" " + std::to_wstring(dialog.Flags) + L" " +
+             (dialog.lpstrDefExt ? dialog.lpstrDefExt : L"") +
+             (dialog.lpstrTitle ? L" titled" : L"");
+    if (dialog.lStructSize != sizeof dialog || !dialog.hwndOwner || dialog.nMaxFile != MAX_PATH ||
+        dialog.nMaxFileTitle != MAX_PATH || !dialog.lpstrFileTitle || dialog.lpstrInitialDir)
+        shown += L" incomplete";
+    fake.dialogs.push_back(shown);
+    fake.dialogStartPath = dialog.lpstrFile;
+    const std::wstring answer = takeFirst(fake.dialogAnswers, std::wstring());
+    if (answer.empty() || answer.size() >= dialog.nMaxFile)
+        return false;
+    wcscpy(dialog.lpstrFile, answer.c_str());
+    wcscpy(dialog.lpstrFileTitle, answer.substr(answer.find_last_of(L"\\/") + 1).c_str());
+    return true;
+}
+
+void openWithShell(const wchar_t* target) {
+    fake.shellOpened.push_back(target);
+}
+
+HMODULE loadHtmlHelpLibrary() {
+    ++fake.helpLibraryLoads;
+    return nullptr;
+}
