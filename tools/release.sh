@@ -10,7 +10,7 @@ root="$PWD"
 tools/install-deps.sh
 for preset in release-win32 release-win64; do
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
+  cmake --build --preset "$preset" --target tonvira tonvira-tool tonvira_help # not the tests
 done
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/win32/CMakeCache.txt)
