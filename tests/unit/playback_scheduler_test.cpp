@@ -7,7 +7,7 @@
 
 namespace {
 
-using Indexes = std::vector<uint32_t>;
+using Numbers = std::vector<uint32_t>;
 
 class Playback : public ::testing::Test {
   protected:
@@ -16,13 +16,11 @@ class Playback : public ::testing::Test {
         fake.reset();
     }
     void TearDown() override { stopPlayback(); }
-
-    static void events(std::initializer_list<uint32_t> delays) {
+    static void events(const Numbers& delays) {
         eventLists.playbackList.clear();
         for (uint32_t d : delays)
             eventLists.playbackList.push_back({d, 256, 30 << 16, 0});
     }
-    static unsigned lastDelay() { return fake.timers.back().delayMs; }
     // Everything taken was given back, and nothing is left running.
     static bool idle() {
         return !playbackRunning() && fake.liveTimers() == 0 &&
@@ -30,71 +28,54 @@ class Playback : public ::testing::Test {
     }
 };
 
-// Each timer is armed for the ideal time of its event, never sooner than one period (at most
-// 5 ms) from now; a loop's next pass starts where the last one ideally ended.
+// Each timer aims at the ideal time of its event, never sooner than one period (at most 5 ms)
+// from now; a loop's next pass starts where the last one ideally ended, after its first delay.
 TEST_F(Playback, TimersAimAtTheIdealTimes) {
     const struct {
-        const char* name;
         bool loop;
         unsigned maxPeriod;
-        std::vector<uint32_t> delays;
+        Numbers delays;
         uint32_t start;
-        std::vector<uint32_t> fireAt;
-        std::vector<unsigned> armed; // the delay of each timer
-        Indexes announced;
+        Numbers fireAt, armed, announced; // armed: the delay of each timer
         int ends;
     } cases[] = {
-        {"one pass",
-         false,
-         1000,
-         {100, 250, 40},
-         1000,
-         {1100, 1350, 1390},
-         {100, 250, 40},
-         {0, 1, 2},
-         1},
-        {"late callbacks",
-         false,
-         1000,
-         {100, 100, 100, 100},
-         0,
-         {103, 230, 398},
-         {100, 97, 70, 5},
-         {0, 1, 2},
-         0},
-        {"a chord is spread", false, 1000, {0, 0, 0}, 0, {5, 10}, {5, 5, 5}, {0, 1}, 0},
-        {"a finer timer", false, 2, {0, 0}, 0, {}, {2}, {}, 0},
-        {"no period at all", false, 0, {0, 0}, 0, {1}, {1, 1}, {0}, 0},
-        {"a loop", true, 1000, {300, 50}, 0, {300, 352, 650}, {300, 50, 298, 50}, {0, 1, 0}, 0},
-        {"early callbacks and a wrapping clock",
-         true,
+        {false, 1000, {100, 250, 40}, 1000, {1100, 1350, 1390}, {100, 250, 40}, {0, 1, 2}, 1},
+        {false, 1000, {100, 100, 100, 100}, 0, {103, 230, 398}, {100, 97, 70, 5}, {0, 1, 2}, 0},
+        {false, 1000, {0, 0, 0}, 0, {5, 10}, {5, 5, 5}, {0, 1}, 0}, // a chord is spread
+        {false, 2, {0, 0}, 0, {}, {2}, {}, 0},                      // a finer timer
+        {false, 0, {0, 0}, 0, {1}, {1, 1}, {0}, 0},                 // no period offered at all
+        {true, 1000, {300, 50}, 0, {300, 352, 650}, {300, 50, 298, 50}, {0, 1, 0}, 0},
+        {true,
          1000,
          {100, 100},
          0xFFFFFF00u,
          {0xFFFFFF63u, 0xFFFFFFC5u, 0x2Cu},
          {100, 101, 103, 100},
          {0, 1, 0},
-         0}};
+         0}}; // early callbacks, and a clock that wraps
     for (const auto& c : cases) {
         SetUp();
-        eventLists.playbackList.clear();
-        for (uint32_t d : c.delays)
-            eventLists.playbackList.push_back({d, 256, 30 << 16, 0});
+        events(c.delays);
         fake.maxPeriod = c.maxPeriod;
         fake.nowMs = c.start;
-        ASSERT_TRUE(startPlayback(c.loop)) << c.name;
-        EXPECT_TRUE(playbackRunning()) << c.name;
+        ASSERT_TRUE(startPlayback(c.loop)) << c.delays.size();
+        EXPECT_TRUE(playbackRunning());
         for (uint32_t at : c.fireAt)
             fake.fireTimer(at);
-        std::vector<unsigned> armed;
+        Numbers armed;
         for (const FakePlatform::Timer& t : fake.timers)
             armed.push_back(t.delayMs);
-        EXPECT_EQ(armed, c.armed) << c.name;
-        EXPECT_EQ(fake.announced, c.announced) << c.name;
-        EXPECT_EQ(fake.playbackEnds, c.ends) << c.name;
+        EXPECT_EQ(armed, c.armed);
+        EXPECT_EQ(fake.announced, c.announced);
+        EXPECT_EQ(fake.playbackEnds, c.ends);
         stopPlayback();
-        EXPECT_TRUE(idle()) << c.name;
+        EXPECT_TRUE(idle());
     }
+    SetUp();
+    events({}); // nothing to play: over at once
+    EXPECT_TRUE(startPlayback(true));
+    EXPECT_EQ(fake.playbackEnds, 1);
+    EXPECT_EQ(fake.periodsBegun, 0);
 }
 
 TEST_F(Playback, StopsAndRestarts) {
@@ -111,35 +92,24 @@ TEST_F(Playback, StopsAndRestarts) {
     EXPECT_EQ(fake.liveTimers(), 1);
     EXPECT_EQ(fake.periodsBegun, fake.periodsEnded + 1);
     stopPlayback();
+    stopPlayback(); // a second stop changes nothing
     fake.announced.clear();
     pending(); // a callback that was already on its way when the stop came
     EXPECT_TRUE(fake.announced.empty());
     EXPECT_TRUE(idle());
-    stopPlayback(); // a second stop changes nothing
-    EXPECT_TRUE(idle());
 }
 
-TEST_F(Playback, AnEmptyListEndsAtOnce) {
-    events({});
-    EXPECT_TRUE(startPlayback(true));
-    EXPECT_EQ(fake.playbackEnds, 1);
-    EXPECT_TRUE(fake.timers.empty());
-    EXPECT_EQ(fake.periodsBegun, 0);
-}
-
-// A timer that cannot be created ends the chain silently; the controls wait for the user's stop.
+// A timer that cannot be created ends the chain silently: at the start, in a pass, at a new pass.
 TEST_F(Playback, TimerFailures) {
-    events({10, 10});
-    for (unsigned firesBeforeFailing : {0u, 1u, 2u}) { // at the start, in a pass, at a new pass
+    for (unsigned firesBeforeFailing : {0u, 1u, 2u}) {
         SetUp();
-        ASSERT_TRUE(firesBeforeFailing == 0 || startPlayback(true));
-        for (unsigned i = 1; i < firesBeforeFailing; ++i)
+        events({10, 10});
+        fake.timerFails = firesBeforeFailing == 0;
+        EXPECT_EQ(startPlayback(true), firesBeforeFailing != 0);
+        for (unsigned i = 1; i <= firesBeforeFailing; ++i) {
+            fake.timerFails = i == firesBeforeFailing;
             fake.fireTimer(10 * i);
-        fake.timerFails = true;
-        if (firesBeforeFailing == 0)
-            EXPECT_FALSE(startPlayback(true));
-        else
-            fake.fireTimer(10 * firesBeforeFailing);
+        }
         EXPECT_EQ(fake.announced.size(), firesBeforeFailing);
         EXPECT_EQ(fake.playbackEnds, 0);
         EXPECT_TRUE(idle()) << firesBeforeFailing;

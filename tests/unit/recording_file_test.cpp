@@ -40,15 +40,11 @@ Bytes recording(const Bytes& fmt, const Bytes& data) {
     return riff("QV  ", cat({chunk("fmt ", fmt), chunk("data", data)}));
 }
 
-std::wstring decode(const Bytes& file, LoadedRecording& out) {
+// Null when the file was taken, else its message; out is left alone on failure.
+const wchar_t* decode(const Bytes& file, LoadedRecording* out = nullptr) {
+    LoadedRecording ignored;
     const MemoryBytes memory{file.data(), file.size()};
-    const wchar_t* error = decodeRecording(memoryByteSource(memory), out);
-    return error ? error : L"ok";
-}
-
-std::wstring decode(const Bytes& file) {
-    LoadedRecording out;
-    return decode(file, out);
+    return decodeRecording(memoryByteSource(memory), out ? *out : ignored);
 }
 
 TEST(RecordingFile, HeaderIsByteExact) {
@@ -80,7 +76,7 @@ TEST(RecordingFile, ReaderFindsItsChunksAndTakesFieldsAsStored) {
                                               chunk("abcd", Bytes(3, 1)), chunk("data", stored)})),
                             text("trailing", 8)});
     LoadedRecording out;
-    ASSERT_EQ(decode(file, out), L"ok");
+    ASSERT_EQ(decode(file, &out), nullptr);
     EXPECT_EQ(out.keyModeId, 0x80000515u);
     EXPECT_EQ(out.autoBassWord, 0x01000001u);
     ASSERT_EQ(out.events.size(), 8u);
@@ -90,12 +86,12 @@ TEST(RecordingFile, ReaderFindsItsChunksAndTakesFieldsAsStored) {
 }
 
 TEST(RecordingFile, RefusedFiles) {
-    const std::wstring notStandard = msgNotStandardFile, notSupported = msgNotSupportedFile,
-                       cannotRead = msgCannotReadFile;
+    const wchar_t *notStandard = msgNotStandardFile, *notSupported = msgNotSupportedFile,
+                  *cannotRead = msgCannotReadFile;
     const struct {
         const char* name;
         Bytes file;
-        std::wstring error;
+        const wchar_t* error;
     } cases[] = {
         {"empty", {}, notStandard},
         {"text", text("hello, world", 12), notStandard},
@@ -129,7 +125,7 @@ TEST(RecordingFile, RefusedFiles) {
     }
     const Bytes whole = recording(format(2), events(2));
     for (size_t length = 0; length < whole.size(); ++length)
-        EXPECT_NE(decode(Bytes(whole.begin(), whole.begin() + length)), L"ok") << length;
+        EXPECT_NE(decode(Bytes(whole.begin(), whole.begin() + length)), nullptr) << length;
 }
 
 TEST(RecordingFile, FailedReadLeavesTheCallersRecordingAlone) {
@@ -137,11 +133,10 @@ TEST(RecordingFile, FailedReadLeavesTheCallersRecordingAlone) {
     out.events = {{1, 256, 30 << 16, 0}};
     out.keyModeId = 1299;
     out.autoBassWord = 1;
-    EXPECT_EQ(decode(recording(format(2), events(1)), out), msgNotSupportedFile);
+    EXPECT_EQ(decode(recording(format(2), events(1)), &out), msgNotSupportedFile);
     const Bytes four = recording(format(4), events(4));
-    const MemoryBytes memory{four.data(), four.size()};
     fake.failFromBytes = 64; // no memory for the events
-    const wchar_t* error = decodeRecording(memoryByteSource(memory), out);
+    const wchar_t* error = decode(four, &out);
     fake.reset();
     EXPECT_EQ(error, msgCannotReadFile);
     EXPECT_EQ(out.events.size(), 1u);
