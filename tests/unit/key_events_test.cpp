@@ -41,6 +41,7 @@ TEST_F(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
         {"A+s E S+ S- A-", "on 72, on 62, off 62, off 60", 0},              // Esc, then a plain key
         {"A+s S+ E A- S- D+", "on 72, on 74, off 72, off 74, on 76", 1},    // keeps its shift
         {"A+ E A- S+s S- E S+s", "on 60, off 60, on 62, off 62, on 74", 1}, // stale until Esc
+        {"A+c E S+s", "on 48, on 74", 1},  // Esc ends a lowered chord too
         {"A+ E A* S+s", "on 60, on 62", 0} // a key held through Esc repeats silently, counts
     };
     for (const auto& scenario : scenarios) {
