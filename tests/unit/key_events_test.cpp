@@ -37,6 +37,7 @@ TEST_F(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
         {"A+s S+ A- S- D+", "on 72, on 74, off 72, off 74, on 64", 0},  // Shift let go in a chord
         {"A+sc", "on 72", 1},                                           // Shift wins over Ctrl
         {"A+c S+s A- S- D+", "on 48, on 50, off 48, off 50, on 64", 0}, // a key joins Ctrl's
+        {"A+c A-", "on 48, off 48", 0}, // the shift returns to 0 after a lowered chord
         {"A+ S+c A- D+s S- D- K+s", "on 60, on 62, off 60, on 64, off 62, off 64, on 84", 1},
         {"A+s E S+ S- A-", "on 72, on 62, off 62, off 60", 0},              // Esc, then a plain key
         {"A+s S+ E A- S- D+", "on 72, on 74, off 72, off 74, on 76", 1},    // keeps its shift

@@ -10,20 +10,22 @@ namespace {
 TEST(MidiOutput, MessagesGoOutWithTheirBytesInPlace) {
     fake.reset();
     performance = PerformanceState{};
-    performance.keyMode = 1298;        // D major
-    sendNoteOn(nullptr, 2, 5, 0, 100); // key A
-    sendNoteOff(nullptr, 15, 4, 0, 0); // its bass
-    performance.keyMode = 1306;        // no key/mode: notes are silent, nothing else is
+    performance.keyMode = 1298; // D major
+    // Key A and its bass; each send hands back the device's answer, 0 for sent.
+    EXPECT_EQ(sendNoteOn(nullptr, 2, 5, 0, 100) + sendNoteOff(nullptr, 15, 4, 0, 0), 0u);
+    performance.keyMode = 1306; // no key/mode: notes are silent, nothing else is
     EXPECT_EQ(sendNoteOn(nullptr, 0, 5, 0, 127), 0u);
     sendNoteOff(nullptr, 0, 5, 0, 0);
-    sendPitchBend(nullptr, 0, 8191);
+    EXPECT_EQ(sendPitchBend(nullptr, 0, 8191) + sendProgramChange(nullptr, 9, 0), 0u);
     sendPitchBend(nullptr, 3, 16383);
     sendPitchBend(nullptr, 0, 0);
     performance.channel = 4;
     performance.program = 40;
     applyProgram();
-    EXPECT_EQ(sent(), "on 62 v100@2, off 50@15, bend 8191, bend 16383@3, bend 0, program 40@4, "
-                      "program 40@15");
+    EXPECT_EQ(
+        sent(),
+        "on 62 v100@2, off 50@15, bend 8191, program 0@9, bend 16383@3, bend 0, program 40@4, "
+        "program 40@15");
     silenceAllChannels();
     std::string all = "notes off";
     for (int channel = 1; channel < 16; ++channel)
@@ -34,7 +36,7 @@ TEST(MidiOutput, MessagesGoOutWithTheirBytesInPlace) {
 TEST(VelocityBar, ScrollCodesAndClamping) {
     const struct {
         int velocity, code, thumb;
-        int after; // 0: no change
+        int after; // -1: no change
     } rows[] = {{64, scrollLineUp, 0, 65},
                 {127, scrollLineUp, 0, 127},
                 {64, scrollLineDown, 0, 63},
@@ -47,10 +49,10 @@ TEST(VelocityBar, ScrollCodesAndClamping) {
                 {64, scrollThumbTrack, 0, 127},
                 {64, scrollThumbPosition, 127, 1},
                 {64, scrollThumbPosition, 28, 100},
-                {64, 6, 50, 0},
-                {64, 8, 50, 0}};
+                {64, 6, 50, -1},
+                {64, 8, 50, -1}};
     for (const auto& r : rows)
-        EXPECT_EQ(velocityAfterScroll(r.velocity, r.code, r.thumb).value_or(0), r.after)
+        EXPECT_EQ(velocityAfterScroll(r.velocity, r.code, r.thumb).value_or(-1), r.after)
             << r.velocity << " " << r.code << " " << r.thumb;
     EXPECT_EQ(velocityThumb(127), 1);
 }
