@@ -87,7 +87,8 @@ TEST_F(Playback, StopsAndRestarts) {
     fake.fireTimer(10);
     EXPECT_EQ(fake.announcedGeneration, playbackGeneration());
     const TimerCallback pending = fake.timers.back().callback;
-    ASSERT_TRUE(startPlayback(false)); // again while playing: the old chain ends first
+    ASSERT_TRUE(startPlayback(false));          // again while playing: the old chain ends first
+    EXPECT_EQ(fake.timers.back().delayMs, 10u); // counted from the new start
     EXPECT_NE(fake.announcedGeneration, playbackGeneration());
     EXPECT_EQ(fake.liveTimers(), 1);
     EXPECT_EQ(fake.periodsBegun, fake.periodsEnded + 1);
