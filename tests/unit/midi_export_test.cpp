@@ -67,6 +67,7 @@ TEST(MidiExport, DeltaTimes) {
                 {3, {0x00}},
                 {4, {0x01}},
                 {100, {0x19}},
+                {1013, {0x82, 0x00}},
                 {502, {0x7E}},
                 {503, {0x7F}},
                 {507, {0x81, 0x00}},
@@ -89,7 +90,7 @@ TEST(MidiExport, EventsWithoutANoteHandTheirDelayOn) {
     const EventList list{
         {600, 256, 1 << 16, 0},   // Esc slot: no key
         {400, 256, 54 << 16, 0},  // beyond the table
-        {0, 256, 31 << 16, 5},    // impossible shift
+        {0, 256, 31 << 16, 2},    // impossible shift
         {0, 256, 32 << 16, 0},    // D, 1 000 ms after the start
         {1000, 257, 32 << 16, -2} // impossible shift
     };
