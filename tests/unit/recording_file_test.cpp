@@ -10,6 +10,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+namespace fs = std::filesystem;
+
 namespace {
 
 Bytes chunk(const char* id, const Bytes& data) {
@@ -167,8 +169,13 @@ TEST(RecordingFileOnDisk, SaveAndLoadARealSizedRecording) {
     EXPECT_EQ(Bytes(file.begin() + 72, file.begin() + 84), cat({le32(3000), le32(1314), le32(1)}));
     EXPECT_EQ(Bytes(file.begin() + 100, file.begin() + 104), le32(48000));
     EXPECT_EQ(std::memcmp(file.data() + 104, list.data(), 48000), 0);
+    const auto openFiles = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), {});
+    };
+    const auto openBefore = openFiles();
     LoadedRecording out;
     ASSERT_EQ(readRecordingFile(path, out), nullptr);
+    EXPECT_EQ(openFiles(), openBefore); // the file is closed again
     EXPECT_EQ(out.keyModeId, 1314u);
     EXPECT_EQ(out.autoBassWord, 1u);
     ASSERT_EQ(out.events.size(), 3000u);
