@@ -157,7 +157,7 @@ TEST(RecordingFileOnDisk, SaveAndLoadARealSizedRecording) {
         list.push_back({i * 7, 256 + i % 2, (2 + i % 52) << 16 | i, int32_t(i % 3) - 1});
     const mode_t mask = ::umask(022);
     ASSERT_EQ(writeRecordingFile(list, 1314, true, path), nullptr);
-    ::umask(mask);
+    EXPECT_EQ(::umask(mask), 022u); // the writer leaves the umask as it found it
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u); // as any new file, not private to its writer
@@ -196,7 +196,7 @@ TEST(RecordingFileOnDisk, FailuresKeepWhatWasThere) {
     EXPECT_EQ(writeRecordingFile(list, 1297, false, folder.path), msgCannotCreateFile);
     const auto readOnly = folder.path / "locked.qvi";
     put(readOnly, text("precious", 8));
-    ::chmod(readOnly.c_str(), 0444);
+    ::chmod(readOnly.c_str(), 0555);
     EXPECT_EQ(writeRecordingFile(list, 1297, false, readOnly), msgCannotCreateFile);
     EXPECT_EQ(contents(readOnly), text("precious", 8));
     // A file size limit makes the write fail part-way, as a full disk would.
