@@ -2,28 +2,17 @@
 
 #include "recording/playback_scheduler.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
-#include <limits>
+#include <fstream>
+#include <iterator>
 #include <new>
+#include <unistd.h>
 
-namespace fake {
+FakePlatform fake;
 
-uint32_t nowMs = 0;
-CalendarDate today{2004, 3, 5};
-std::vector<uint32_t> sentMessages;
-size_t failFromBytes = std::numeric_limits<size_t>::max();
-size_t largestAllocation = 0;
-
-std::vector<Timer> timers;
-int periodsBegun = 0;
-int periodsEnded = 0;
-bool timerFails = false;
-unsigned maxPeriod = 1000000;
-std::vector<uint32_t> announced;
-int playbackEnds = 0;
-uint32_t announcedGeneration = 0;
-
-void fireTimer(uint32_t at) {
+void FakePlatform::fireTimer(uint32_t at) {
     nowMs = at;
     for (auto timer = timers.rbegin(); timer != timers.rend(); ++timer)
         if (!timer->killed) {
@@ -33,91 +22,112 @@ void fireTimer(uint32_t at) {
         }
 }
 
-void reset() {
-    timers.clear();
-    periodsBegun = periodsEnded = 0;
-    timerFails = false;
-    maxPeriod = 1000000;
-    announced.clear();
-    playbackEnds = 0;
-    nowMs = 0;
-    today = {2004, 3, 5};
-    sentMessages.clear();
-    failFromBytes = std::numeric_limits<size_t>::max();
-    largestAllocation = 0;
+int FakePlatform::liveTimers() const {
+    int live = 0;
+    for (const Timer& t : timers)
+        live += t.killed ? 0 : 1;
+    return live;
 }
 
-} // namespace fake
+std::string sent() {
+    std::string out;
+    for (uint32_t m : fake.sentMessages) {
+        const unsigned status = m & 0xF0, channel = m & 0x0F, d1 = m >> 8 & 0xFF, d2 = m >> 16;
+        std::string s = "other " + std::to_string(m);
+        if (status == 0x90 || status == 0x80) {
+            s = (status == 0x90 ? "on " : "off ") + std::to_string(d1);
+            if (d2 != (status == 0x90 ? 127u : 0u))
+                s += " v" + std::to_string(d2);
+        } else if (status == 0xB0 && d1 == 123 && d2 == 0) {
+            s = "notes off";
+        } else if (status == 0xC0 && d2 == 0) {
+            s = "program " + std::to_string(d1);
+        } else if (status == 0xE0 && d2 < 128) {
+            s = "bend " + std::to_string(d1 | d2 << 7);
+        }
+        out += (out.empty() ? "" : ", ") + (channel ? s + "@" + std::to_string(channel) : s);
+    }
+    fake.sentMessages.clear();
+    return out;
+}
+
+Bytes text(const char* s, size_t n) {
+    return Bytes(s, s + n);
+}
+Bytes le32(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
+Bytes cat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+ScratchFolder::ScratchFolder()
+    : path(std::filesystem::temp_directory_path() /
+           ("tonvira-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+}
+size_t ScratchFolder::fileCount() const {
+    return size_t(std::distance(std::filesystem::directory_iterator(path), {}));
+}
+Bytes contents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+void put(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
 
 uint32_t platformNowMs() {
-    return fake::nowMs;
+    return fake.nowMs;
 }
-
 CalendarDate platformLocalDate() {
-    return fake::today;
+    return fake.today;
 }
-
-unsigned platformMidiDeviceCount() {
-    return 1;
-}
-
-bool platformMidiDeviceName(int, std::wstring& name) {
-    name = L"Test capture";
-    return true;
-}
-
-bool platformMidiOpen(int, MidiOutHandle* handle) {
-    *handle = &fake::sentMessages;
-    return true;
-}
-
 uint32_t platformMidiSend(MidiOutHandle, uint32_t packedMessage) {
-    fake::sentMessages.push_back(packedMessage);
+    fake.sentMessages.push_back(packedMessage);
     return 0;
 }
-
-void platformMidiClose(MidiOutHandle) {}
-
 unsigned platformTimerMaxPeriod() {
-    return fake::maxPeriod;
+    return fake.maxPeriod;
 }
 void platformBeginTimerPeriod(unsigned) {
-    ++fake::periodsBegun;
+    ++fake.periodsBegun;
 }
 void platformEndTimerPeriod(unsigned) {
-    ++fake::periodsEnded;
+    ++fake.periodsEnded;
 }
-
 uint32_t platformStartOneShot(unsigned delayMs, unsigned, TimerCallback callback) {
-    if (fake::timerFails)
+    if (fake.timerFails)
         return 0;
-    const uint32_t id = static_cast<uint32_t>(fake::timers.size() + 1);
-    fake::timers.push_back({delayMs, callback, id, false});
-    return id;
+    fake.timers.push_back({delayMs, callback, false});
+    return static_cast<uint32_t>(fake.timers.size());
 }
-
 void platformKillOneShot(uint32_t timerId) {
-    fake::timers.at(timerId - 1).killed = true;
+    fake.timers.at(timerId - 1).killed = true;
 }
-
 void notifyReplayEvent(uint32_t index, uint32_t generation) {
-    fake::announced.push_back(index);
-    fake::announcedGeneration = generation;
+    fake.announced.push_back(index);
+    fake.announcedGeneration = generation;
 }
 void notifyPlaybackEnd(uint32_t) {
-    ++fake::playbackEnds;
+    ++fake.playbackEnds;
 }
 
 void* operator new(size_t size) {
-    if (size > fake::largestAllocation)
-        fake::largestAllocation = size;
-    if (size >= fake::failFromBytes)
+    if (size > fake.largestAllocation)
+        fake.largestAllocation = size;
+    if (size >= fake.failFromBytes)
         throw std::bad_alloc();
     if (void* memory = std::malloc(size ? size : 1))
         return memory;
     throw std::bad_alloc();
 }
-
 void operator delete(void* memory) noexcept {
     std::free(memory);
 }

@@ -1,48 +1,58 @@
-// Test doubles for the platform functions: a clock the test sets, a fixed date, a MIDI device
-// that records what it is sent, and allocations that can be made to fail.
+// Test doubles for the platform functions (a clock the test sets, a fixed date, a MIDI device that
+// records what it is sent, one-shot timers the test fires, allocations that can be made to fail)
+// and the few helpers the tests share.
 #pragma once
 
 #include "engine/platform.h"
 
-#include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
-namespace fake {
+struct FakePlatform {
+    struct Timer {
+        unsigned delayMs;
+        TimerCallback callback;
+        bool killed;
+    };
+    uint32_t nowMs = 0;
+    CalendarDate today{2004, 3, 5};
+    std::vector<uint32_t> sentMessages;
+    size_t failFromBytes = SIZE_MAX; // every operator new of at least this many bytes throws
+    size_t largestAllocation = 0;    // the largest operator new request since the reset
+    std::vector<Timer> timers;       // every one-shot timer started; the id is the index + 1
+    int periodsBegun = 0, periodsEnded = 0;
+    bool timerFails = false;
+    unsigned maxPeriod = 1000000;
+    std::vector<uint32_t> announced; // what the scheduler told the window
+    uint32_t announcedGeneration = 0;
+    int playbackEnds = 0;
 
-extern uint32_t nowMs;
-extern CalendarDate today;
-extern std::vector<uint32_t> sentMessages;
-
-// Every operator new asking for at least failFromBytes bytes throws std::bad_alloc.
-extern size_t failFromBytes;
-// The largest single operator new request seen since the last reset.
-extern size_t largestAllocation;
-
-void reset();
-
-} // namespace fake
-
-namespace fake {
-
-// The multimedia timer: what was armed, and the balance of begin/end period calls.
-struct Timer {
-    unsigned delayMs;
-    TimerCallback callback;
-    uint32_t id;
-    bool killed;
+    void reset() { *this = FakePlatform{}; }
+    // Moves the clock to `at` and runs the newest live timer's callback.
+    void fireTimer(uint32_t at);
+    int liveTimers() const;
 };
-extern std::vector<Timer> timers;
-extern int periodsBegun;
-extern int periodsEnded;
-extern bool timerFails;
-extern unsigned maxPeriod;
-// Moves the clock to `at` and runs the newest live timer's callback.
-void fireTimer(uint32_t at);
+extern FakePlatform fake;
 
-// What the scheduler told the window.
-extern std::vector<uint32_t> announced;
-extern int playbackEnds;
-extern uint32_t announcedGeneration;
+// The MIDI messages sent since the last call, as "on 60, off 60, on 60 v77, program 40@15, bend
+// 8191, notes off@3": a note-on at velocity 127 and a note-off at velocity 0 name no velocity,
+// channel 0 names no channel.
+std::string sent();
 
-} // namespace fake
+// Byte strings for file formats.
+using Bytes = std::vector<uint8_t>;
+Bytes text(const char* s, size_t n);
+Bytes le32(uint32_t v);
+Bytes cat(std::initializer_list<Bytes> parts);
+
+// A fresh folder of the running test's own, removed afterwards.
+struct ScratchFolder {
+    ScratchFolder();
+    ~ScratchFolder() { std::filesystem::remove_all(path); }
+    size_t fileCount() const;
+    std::filesystem::path path;
+};
+Bytes contents(const std::filesystem::path& path);
+void put(const std::filesystem::path& path, const Bytes& bytes);

@@ -1,45 +1,22 @@
 #include "engine/key_events.h"
 
-#include "engine/midi_output.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
 #include "tests/unit/fake_platform.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <sstream>
 
 namespace {
 
-constexpr uint32_t down = 256, up = 257;
-constexpr uint32_t repeat = 1u << 30;
-uint32_t key(unsigned scan) {
-    return scan << 16;
-}
+constexpr uint32_t down = 256, up = 257, repeat = 1u << 30;
 constexpr unsigned A = 30, S = 31, D = 32, K = 37;
-constexpr Modifiers none{false, false}, shift{true, false}, ctrl{false, true}, both{true, true};
-
-// "on 60" / "off 60@15" etc. for the messages sent since the last call.
-std::vector<std::string> sent() {
-    std::vector<std::string> out;
-    for (uint32_t m : fake::sentMessages) {
-        const uint32_t status = m & 0xF0, channel = m & 0x0F;
-        std::string text = status == 0x90 ? "on " : status == 0x80 ? "off " : "other ";
-        text += std::to_string(m >> 8 & 0xFF);
-        if (channel != 0)
-            text += "@" + std::to_string(channel);
-        out.push_back(text);
-    }
-    fake::sentMessages.clear();
-    return out;
-}
-
-using Texts = std::vector<std::string>;
 
 class KeyEvents : public ::testing::Test {
   protected:
     void SetUp() override {
-        fake::reset();
+        fake.reset();
         performance = PerformanceState{};
         performance.deviceOpen = true;
         releaseRecordingList();
@@ -47,141 +24,134 @@ class KeyEvents : public ::testing::Test {
     }
 };
 
-TEST_F(KeyEvents, HeldKeySoundsOnceAndStopsOnce) {
-    const KeyOutcome pressed = handleKeyEvent(down, key(A) | 1, none);
-    EXPECT_TRUE(pressed.draw && pressed.pressed);
-    EXPECT_EQ(pressed.scan, A);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(handleKeyEvent(down, key(A) | repeat | 1, none).draw);
-    EXPECT_EQ(sent(), Texts({"on 60"}));
-    const KeyOutcome released = handleKeyEvent(up, key(A) | 0xC0000001u, none);
-    EXPECT_TRUE(released.draw);
-    EXPECT_FALSE(released.pressed);
-    EXPECT_EQ(sent(), Texts({"off 60"}));
-    EXPECT_EQ(performance.heldNormal, 0);
+// Steps: a key letter with "+" (press), "*" (auto-repeat) or "-" (release), then "s" for Shift
+// and "c" for Ctrl held; "E" is Esc. What is expected: the notes, then the shift left in force.
+TEST_F(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
+    const struct {
+        const char *steps, *notes;
+        int shiftAfter;
+    } scenarios[] = {
+        {"A+ A* A*s A-", "on 60, off 60", 0},                           // a held key sounds once
+        {"A+s S+ A- S- D+", "on 72, on 74, off 72, off 74, on 64", 0},  // Shift let go in a chord
+        {"A+sc", "on 72", 1},                                           // Shift wins over Ctrl
+        {"A+c S+s A- S- D+", "on 48, on 50, off 48, off 50, on 64", 0}, // a key joins Ctrl's
+        {"A+c A-", "on 48, off 48", 0}, // the shift returns to 0 after a lowered chord
+        {"A+ S+c A- D+s S- D- K+s", "on 60, on 62, off 60, on 64, off 62, off 64, on 84", 1},
+        {"A+s E S+ S- A-", "on 72, on 62, off 62, off 60", 0},              // Esc, then a plain key
+        {"A+s S+ E A- S- D+", "on 72, on 74, off 72, off 74, on 76", 1},    // keeps its shift
+        {"A+ E A- S+s S- E S+s", "on 60, off 60, on 62, off 62, on 74", 1}, // stale until Esc
+        {"A+c E S+s", "on 48, on 74", 1},  // Esc ends a lowered chord too
+        {"A+ E A* S+s", "on 60, on 62", 0} // a key held through Esc repeats silently, counts
+    };
+    for (const auto& scenario : scenarios) {
+        SetUp();
+        std::istringstream steps(scenario.steps);
+        for (std::string step; steps >> step;) {
+            const size_t before = fake.sentMessages.size();
+            if (step == "E") {
+                silenceOnEscape();
+                ASSERT_EQ(fake.sentMessages.size(), before + 16) << scenario.steps;
+                fake.sentMessages.resize(before); // All Notes Off: seen by the MidiOutput test
+                continue;
+            }
+            const unsigned scans[] = {A, S, D, K};
+            const uint32_t lParam = scans[std::string("ASDK").find(step[0])] << 16;
+            const Modifiers modifiers{step.find('s') != step.npos, step.find('c') != step.npos};
+            handleKeyEvent(step[1] == '-' ? up : down, lParam | (step[1] == '*' ? repeat : 0),
+                           modifiers);
+        }
+        EXPECT_EQ(sent(), scenario.notes) << scenario.steps;
+        EXPECT_EQ(performance.octaveShift, scenario.shiftAfter) << scenario.steps;
+    }
 }
 
-TEST_F(KeyEvents, TheFirstKeyOfAChordDecidesItsShift) {
-    EXPECT_EQ(handleKeyEvent(down, key(A), shift).drawShift, 1);
-    EXPECT_EQ(handleKeyEvent(down, key(S), none).drawShift, 1); // Shift let go: still raised
-    handleKeyEvent(up, key(A), none);
-    handleKeyEvent(up, key(S), none);
-    EXPECT_EQ(sent(), Texts({"on 72", "on 74", "off 72", "off 74"}));
-    EXPECT_EQ(performance.octaveShift, 0);
-    EXPECT_EQ(handleKeyEvent(down, key(D), none).drawShift, 0);
-    EXPECT_EQ(sent(), Texts({"on 64"}));
-    handleKeyEvent(down, key(S), ctrl); // joins the unshifted chord
-    EXPECT_EQ(sent(), Texts({"on 62"}));
-}
-
-TEST_F(KeyEvents, ShiftWinsOverCtrlAndCtrlLowers) {
-    EXPECT_EQ(handleKeyEvent(down, key(A), both).drawShift, 1);
-    handleKeyEvent(up, key(A), none);
-    EXPECT_EQ(handleKeyEvent(down, key(A), ctrl).drawShift, -1);
-    handleKeyEvent(up, key(A), none);
-    EXPECT_EQ(sent(), Texts({"on 72", "off 72", "on 48", "off 48"}));
-}
-
-TEST_F(KeyEvents, AutomaticBassFollowsEachNoteOnChannelSixteen) {
-    performance.autoBass = true;
-    performance.channel = 3;
-    handleKeyEvent(down, key(K), none);
-    handleKeyEvent(up, key(K), none);
-    EXPECT_EQ(sent(), Texts({"on 72@3", "on 60@15", "off 72@3", "off 60@15"}));
-}
-
-TEST_F(KeyEvents, EscapeWhileHoldingLeavesAStaleChordUntilTheNextEscape) {
-    handleKeyEvent(down, key(A), none);
-    silenceOnEscape();
-    EXPECT_EQ(sent().size(), 17u); // the note, then All Notes Off on 16 channels
-    handleKeyEvent(up, key(A), none);
-    EXPECT_EQ(sent(), Texts({"off 60"}));
-    EXPECT_EQ(performance.heldNormal, -1);
-    handleKeyEvent(down, key(S), shift); // joins the stale chord: not raised
-    handleKeyEvent(up, key(S), none);
-    EXPECT_EQ(sent(), Texts({"on 62", "off 62"}));
-    silenceOnEscape();
-    sent();
-    handleKeyEvent(down, key(S), shift);
-    EXPECT_EQ(sent(), Texts({"on 74"}));
-}
-
-TEST_F(KeyEvents, EscapeInARaisedChordKeepsItsShiftForTheRemainingReleases) {
-    handleKeyEvent(down, key(A), shift);
-    handleKeyEvent(down, key(S), none);
-    silenceOnEscape();
-    sent();
-    handleKeyEvent(up, key(A), none);
-    handleKeyEvent(up, key(S), none);
-    EXPECT_EQ(sent(), Texts({"off 72", "off 74"}));
-    EXPECT_EQ(performance.octaveShift, 1);
-}
-
-// Played, bass and replayed notes carry the bar's velocity; every note-off carries 0.
-TEST_F(KeyEvents, VelocityOfPlayedBassAndReplayedNotes) {
-    performance.velocity = 77;
-    performance.autoBass = true;
-    handleKeyEvent(down, key(A), none);
-    handleKeyEvent(up, key(A), none);
-    replayKeyEvent(down, key(S), -1);
-    replayKeyEvent(up, key(S), -1);
-    EXPECT_EQ(fake::sentMessages, (std::vector<uint32_t>{
-                                      0x4D3C90, 0x4D309F, 0x003C80, 0x00308F, // A and its bass
-                                      0x4D3290, 0x4D269F, 0x003280, 0x00268F, // S lowered, replayed
-                                  }));
-}
-
-TEST_F(KeyEvents, ClosedDeviceAndKeylessCodesChangeNothing) {
-    performance.deviceOpen = false;
+TEST_F(KeyEvents, OutcomeTellsTheWindowWhatToDraw) {
+    KeyOutcome o = handleKeyEvent(down, A << 16, {false, true});
+    EXPECT_TRUE(o.draw && o.pressed && !o.outOfMemory);
+    EXPECT_EQ(o.scan, A);
+    EXPECT_EQ(o.drawShift, -1);
+    EXPECT_FALSE(handleKeyEvent(down, A << 16 | repeat, {}).draw);
+    o = handleKeyEvent(up, A << 16, {});
+    EXPECT_TRUE(o.draw && !o.pressed && !o.outOfMemory);
+    EXPECT_EQ(o.drawShift, 0);
+    performance.deviceOpen = false; // a closed device: nothing changes
     performance.recording = true;
-    EXPECT_FALSE(handleKeyEvent(down, key(A), shift).draw);
+    EXPECT_FALSE(handleKeyEvent(down, A << 16, {true, false}).draw);
     EXPECT_EQ(performance.heldRaised, 0);
     performance.deviceOpen = true;
-    for (unsigned scan : {0u, 1u, 14u, 28u, 42u, 54u, 99u})
-        EXPECT_FALSE(handleKeyEvent(down, key(scan), none).draw) << scan;
-    EXPECT_TRUE(sent().empty());
+    for (unsigned scan : {0u, 1u, 14u, 28u, 42u, 54u, 99u}) // no key there
+        EXPECT_FALSE(handleKeyEvent(down, scan << 16, {}).draw) << scan;
+    EXPECT_EQ(sent(), "on 48, off 48");
     EXPECT_TRUE(eventLists.recordingList.empty());
 }
 
-TEST_F(KeyEvents, RecordingSeesTheShiftOfEachChord) {
-    startRecording();
-    fake::nowMs = 100;
-    EXPECT_TRUE(handleKeyEvent(down, key(A), shift).recordingChanged); // the first event
-    handleKeyEvent(down, key(A) | repeat, shift);
-    fake::nowMs = 250;
-    EXPECT_FALSE(handleKeyEvent(up, key(A), none).recordingChanged);
-    ASSERT_EQ(eventLists.recordingList.size(), 2u);
-    EXPECT_EQ(eventLists.recordingList[0].octaveShift, 1);
-    EXPECT_EQ(eventLists.recordingList[1].octaveShift, 1); // the shift it was sounding with
-    EXPECT_EQ(eventLists.recordingList[1].delayMs, 150u);
+TEST_F(KeyEvents, AutomaticBassChannelAndVelocity) {
+    performance.autoBass = true;
+    performance.channel = 3;
+    performance.velocity = 77;
+    handleKeyEvent(down, K << 16, {});
+    handleKeyEvent(up, K << 16, {});
+    EXPECT_EQ(sent(), "on 72 v77@3, on 60 v77@15, off 72@3, off 60@15");
 }
 
-TEST_F(KeyEvents, ReplayUsesTheStoredShiftAndCurrentSettings) {
+TEST_F(KeyEvents, RecordingTakesTheShiftTheKeySoundedWithAndReportsMemoryOnce) {
+    ASSERT_TRUE(startRecording());
+    fake.nowMs = 100;
+    const KeyOutcome first = handleKeyEvent(down, A << 16, {true, false});
+    EXPECT_TRUE(first.recordingChanged && !first.outOfMemory); // the window marks the document
+    handleKeyEvent(down, A << 16 | repeat, {true, false});
+    fake.nowMs = 250;
+    const KeyOutcome release = handleKeyEvent(up, A << 16, {});
+    EXPECT_FALSE(release.recordingChanged || release.outOfMemory);
+    ASSERT_EQ(eventLists.recordingList.size(), 2u);
+    EXPECT_EQ(eventLists.recordingList[1].octaveShift, 1); // the shift it was sounding with
+    EXPECT_EQ(eventLists.recordingList[1].delayMs, 150u);
+    sent();
+    fake.sentMessages.reserve(64); // the MIDI device keeps working
+    fake.failFromBytes = 1;
+    bool reported = false;
+    for (int i = 0; i < 20 && !reported; ++i)
+        reported = handleKeyEvent(i % 2 ? up : down, S << 16, {}).outOfMemory;
+    EXPECT_TRUE(reported);
+    EXPECT_FALSE(handleKeyEvent(up, S << 16, {}).outOfMemory); // told once
+    fake.failFromBytes = SIZE_MAX;
+}
+
+TEST_F(KeyEvents, ReplayUsesTheStoredShiftAndTheCurrentSettings) {
     performance.keyMode = 1302; // A major
     performance.autoBass = true;
     performance.velocity = 90;
-    KeyOutcome o = replayKeyEvent(down, key(A), 1);
+    KeyOutcome o = replayKeyEvent(down, A << 16, 1);
     EXPECT_TRUE(o.draw && o.pressed);
     EXPECT_EQ(o.drawShift, 1);
-    replayKeyEvent(up, key(A), 1);
-    EXPECT_EQ(sent(), Texts({"on 81", "on 69@15", "off 81", "off 69@15"}));
-    EXPECT_EQ(performance.heldRaised, 0);               // replay never touches the live chord
-    EXPECT_FALSE(replayKeyEvent(down, key(A), 2).draw); // impossible shift: skipped
-    EXPECT_FALSE(replayKeyEvent(down, key(60), 0).draw);
-    EXPECT_TRUE(sent().empty());
+    o = replayKeyEvent(up, S << 16, -1);
+    EXPECT_TRUE(o.draw && !o.pressed);
+    EXPECT_EQ(o.drawShift, -1);
+    replayKeyEvent(300, S << 16, 0); // any other message presses
+    EXPECT_EQ(sent(), "on 81 v90, on 69 v90@15, off 59, off 47@15, on 71 v90, on 59 v90@15");
+    EXPECT_EQ(performance.heldRaised + performance.heldNormal + performance.heldLowered, 0);
+    for (int shift : {-2, 2}) // impossible shifts are skipped
+        EXPECT_FALSE(replayKeyEvent(down, A << 16, shift).draw) << shift;
+    EXPECT_FALSE(replayKeyEvent(down, 54 << 16, 0).draw);
+    performance.deviceOpen = false;
+    EXPECT_FALSE(replayKeyEvent(down, A << 16, 0).draw);
+    EXPECT_EQ(sent(), "");
 }
 
-TEST(KeyHitTest, RowsEdgesAndGaps) {
+// Both far edges of the 475 x 156 picture count as inside; rows 1 and 3 start half a key in.
+TEST(KeyHitTest, EdgesRowsAndGaps) {
     const int left = 100, top = 200;
-    EXPECT_EQ(keyAtPoint(left + 10, top + 39 + 5, left, top), 16u);     // row 1, first pixels: Q
-    EXPECT_FALSE(keyAtPoint(left + 10, top + 2 * 39 + 5, left, top));   // row 2 starts at A
-    EXPECT_EQ(keyAtPoint(left + 40, top + 2 * 39 + 5, left, top), 30u); // A
-    EXPECT_EQ(keyAtPoint(left + 5, top + 5, left, top), 2u);            // number-row 1
-    EXPECT_EQ(keyAtPoint(left + 140, top + 156, left, top), 46u);       // bottom edge is row 3: C
-    EXPECT_EQ(keyAtPoint(left + 475, top + 39 + 1, left, top), 27u);    // right edge, row 1: ]
-    EXPECT_FALSE(keyAtPoint(left - 1, top + 5, left, top));
-    EXPECT_FALSE(keyAtPoint(left + 5, top + 157, left, top));
-    EXPECT_FALSE(keyAtPoint(left + 470, top + 2 * 39 + 5, left, top)); // end of row 2
+    const struct {
+        int x, y;
+        int scan; // -1: none
+    } points[] = {{0, 0, 2},     {38, 0, 3},     {-1, 5, -1},    {5, -1, -1},    {10, 38, 2},
+                  {10, 39, 16},  {10, 78, -1},   {40, 78, 30},   {140, 156, 46}, {140, 157, -1},
+                  {475, 40, 27}, {476, 40, -1},  {470, 78, -1},  {475, 155, -1}, {474, 0, -1},
+                  {436, 0, 13},  {436, 117, 53}, {437, 117, -1}, {56, 118, -1},  {57, 118, 44}};
+    for (const auto& p : points) {
+        const std::optional<unsigned> key = keyAtPoint(left + p.x, top + p.y, left, top);
+        EXPECT_EQ(key ? int(*key) : -1, p.scan) << p.x << "," << p.y;
+    }
 }
 
 } // namespace

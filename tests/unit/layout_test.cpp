@@ -1,4 +1,4 @@
-#include "app/command_states.h"
+#include "app/instrument_table.h"
 #include "app/layout.h"
 #include "engine/key_geometry.h"
 
@@ -6,66 +6,60 @@
 
 namespace {
 
-// Keyboard origin and control rectangles are checked on the real window (tests/win).
+// Keyboard origin, control rectangles, pictures and command states are checked on the real
+// window (tests/win).
 
-TEST(Layout, InstrumentPictures) {
-    EXPECT_EQ(instrumentPictureIndex(79, 0), 9);
-    EXPECT_EQ(instrumentPictureIndex(80, 0), 10);
-    EXPECT_EQ(instrumentPictureIndex(103, 14), 10);
-    EXPECT_EQ(instrumentPictureIndex(104, 0), 11);
-    EXPECT_EQ(instrumentPictureIndex(127, 0), 13);
-    for (int program : {0, 40, 127})
-        EXPECT_EQ(instrumentPictureIndex(program, 9), 14);
-}
-
-TEST(Layout, InstrumentAndKeyLabel) {
+TEST(InstrumentTable, GeneralMidiOrderAndKeyLabels) {
+    for (int family = 0; family < instrumentFamilyCount; ++family)
+        for (int entry = 0; entry < 8; ++entry) // the menu's command is its program number
+            EXPECT_EQ(instrumentTable[family].entries[entry].program, 8 * family + entry);
+    const struct {
+        int id;
+        const wchar_t* label;
+    } keys[] = {{1297, L"1=C"},  {1298, L"1=D"},  {1299, L"1=E"},  {1300, L"1=F"},  {1301, L"1=G"},
+                {1302, L"1=A"},  {1303, L"1=B"},  {1304, L"1=#F"}, {1305, L"1=#C"}, {1312, L"1=bB"},
+                {1313, L"1=bE"}, {1314, L"1=bA"}, {1315, L"6=c"},  {1316, L"6=d"},  {1317, L"6=e"},
+                {1318, L"6=f"},  {1319, L"6=g"},  {1320, L"6=a"},  {1321, L"6=b"},  {1328, L"6=#f"},
+                {1329, L"6=#c"}, {1330, L"6=#g"}, {1331, L"6=#d"}, {1332, L"6=#a"}, {1306, L""},
+                {1296, L""},     {1333, L""}};
+    for (const auto& key : keys)
+        EXPECT_EQ(keyModeLabel(key.id), key.label) << key.id;
     EXPECT_EQ(instrumentLabel(0, 1297), L"三角钢琴    1=C");
-    EXPECT_EQ(keyModeLabel(1304), L"1=#F");
-    EXPECT_EQ(keyModeLabel(1314), L"1=bA");
-    EXPECT_EQ(keyModeLabel(1320), L"6=a");
-    EXPECT_EQ(keyModeLabel(1331), L"6=#d");
-    EXPECT_EQ(keyModeLabel(1306), L"");
     EXPECT_EQ(instrumentLabel(127, 1310), L"枪声    ");
 }
 
-TEST(KeyGeometry, CellLabelAndDots) {
-    const KeySlot& a = keyTable[30];
-    const PixelRect cell = keyCell(a, 100, 200);
-    EXPECT_EQ(cell.left, 138);
-    EXPECT_EQ(cell.top, 278);
-    EXPECT_EQ(cell.right, 176);
-    EXPECT_EQ(cell.bottom, 317);
-    const PixelRect label = keyLabelRect(cell);
-    EXPECT_EQ(label.top, 274);
-    EXPECT_EQ(label.bottom, 313);
-    PixelRect dots[2];
-    EXPECT_EQ(octaveDots(a, cell, dots), 0);
-    const PixelRect q = keyCell(keyTable[16], 0, 0); // octave 3: two dots below the label
-    EXPECT_EQ(octaveDots(keyTable[16], q, dots), 2);
-    EXPECT_EQ(dots[0].top, q.bottom - 15);
-    EXPECT_EQ(dots[1].bottom, q.bottom - 5);
-    EXPECT_EQ(dots[1].left, q.left + 17);
-    const PixelRect k = keyCell(keyTable[37], 0, 0); // octave 6: one dot above
-    EXPECT_EQ(octaveDots(keyTable[37], k, dots), 1);
-    EXPECT_EQ(dots[0].top, k.top + 3);
-    EXPECT_EQ(dots[0].bottom, k.top + 7);
-    EXPECT_EQ(keyCapSource(false, 5), 0);
-    EXPECT_EQ(keyCapSource(true, 1), 76);
-    EXPECT_EQ(keyCapSource(true, -1), 114);
-    EXPECT_FALSE(keyCapSource(true, 2));
-}
-
-TEST(CommandStates, RecordingGraysEverythingButStop) {
-    const CommandStates r = statesRecording();
-    EXPECT_TRUE(r.recordStop);
-    EXPECT_FALSE(r.recordStart || r.play || r.playLoop || r.playStop || r.save || r.saveAs ||
-                 r.exportMidi || r.load);
-    const CommandStates empty = statesIdleEmpty();
-    EXPECT_TRUE(empty.recordStart && empty.load);
-    EXPECT_FALSE(empty.play || empty.save || empty.exportMidi);
-    const CommandStates full = statesIdleWithRecording();
-    EXPECT_TRUE(full.play && full.playLoop && full.save && full.saveAs && full.exportMidi);
-    EXPECT_FALSE(full.recordStop || full.playStop);
+// Keys Q (octave 3), R (octave 4), A (octave 5) and K (octave 6) with the keyboard at (100, 200).
+TEST(KeyGeometry, CellsLabelsAndOctaveDots) {
+    const struct {
+        unsigned scan;
+        PixelRect cell;
+        int dotCount;
+        PixelRect dots[2];
+    } keys[] = {{16, {119, 239, 157, 278}, 2, {{136, 263, 140, 267}, {136, 269, 140, 273}}},
+                {19, {233, 239, 271, 278}, 1, {{250, 263, 254, 267}}},
+                {30, {138, 278, 176, 317}, 0, {}},
+                {37, {404, 278, 442, 317}, 1, {{421, 281, 425, 285}}}};
+    auto same = [](const PixelRect& a, const PixelRect& b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    for (const auto& key : keys) {
+        const PixelRect cell = keyCell(keyTable[key.scan], 100, 200);
+        EXPECT_TRUE(same(cell, key.cell)) << key.scan;
+        const PixelRect& c = key.cell;
+        EXPECT_TRUE(same(keyLabelRect(cell), {c.left, c.top - 4, c.right, c.bottom - 4}));
+        PixelRect dots[2]{};
+        ASSERT_EQ(octaveDots(keyTable[key.scan], cell, dots), key.dotCount) << key.scan;
+        for (int i = 0; i < key.dotCount; ++i)
+            EXPECT_TRUE(same(dots[i], key.dots[i])) << key.scan << " dot " << i;
+    }
+    const struct {
+        bool pressed;
+        int shift, x; // -1: nothing copied
+    } caps[] = {{false, 0, 0},   {false, 2, 0}, {true, 0, 38}, {true, 1, 76},
+                {true, -1, 114}, {true, 2, -1}, {true, -2, -1}};
+    for (const auto& cap : caps)
+        EXPECT_EQ(keyCapSource(cap.pressed, cap.shift).value_or(-1), cap.x)
+            << cap.pressed << " " << cap.shift;
 }
 
 } // namespace

@@ -100,7 +100,7 @@ TEST(MidiImport, OnePitchSoundsOnceAndNotesBeyondTheKeysAreCounted) {
 // Plays events through the real scheduler on the fake timer and the real replay; returns each
 // note message with the time it went out.
 std::vector<std::tuple<uint32_t, int, int>> playBack(const EventList& events, int keyMode) {
-    fake::reset();
+    fake.reset();
     performance = PerformanceState{};
     performance.deviceOpen = true;
     performance.keyMode = keyMode;
@@ -108,21 +108,21 @@ std::vector<std::tuple<uint32_t, int, int>> playBack(const EventList& events, in
     std::vector<std::tuple<uint32_t, int, int>> heard;
     EXPECT_TRUE(startPlayback(false));
     // One timer per event: a chain still running after that many has gone wrong.
-    for (size_t step = 0; fake::playbackEnds == 0 && !fake::timers.empty(); ++step) {
+    for (size_t step = 0; fake.playbackEnds == 0 && !fake.timers.empty(); ++step) {
         if (step > events.size()) {
             ADD_FAILURE() << "playback did not end";
             break;
         }
-        const size_t before = fake::announced.size();
-        fake::fireTimer(fake::nowMs + fake::timers.back().delayMs);
-        for (size_t i = before; i < fake::announced.size(); ++i) {
-            const PerfEvent& e = eventLists.playbackList.at(fake::announced[i]);
+        const size_t before = fake.announced.size();
+        fake.fireTimer(fake.nowMs + fake.timers.back().delayMs);
+        for (size_t i = before; i < fake.announced.size(); ++i) {
+            const PerfEvent& e = eventLists.playbackList.at(fake.announced[i]);
             replayKeyEvent(e.message, e.keyData, e.octaveShift);
         }
-        for (uint32_t m : fake::sentMessages)
-            heard.emplace_back(fake::nowMs, static_cast<int>(m & 0xF0),
+        for (uint32_t m : fake.sentMessages)
+            heard.emplace_back(fake.nowMs, static_cast<int>(m & 0xF0),
                                static_cast<int>(m >> 8 & 0xFF));
-        fake::sentMessages.clear();
+        fake.sentMessages.clear();
     }
     return heard;
 }

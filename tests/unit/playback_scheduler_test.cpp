@@ -7,144 +7,114 @@
 
 namespace {
 
+using Numbers = std::vector<uint32_t>;
+
 class Playback : public ::testing::Test {
   protected:
     void SetUp() override {
-        fake::reset();
         stopPlayback();
-        fake::reset();
+        fake.reset();
     }
     void TearDown() override { stopPlayback(); }
-
-    static void events(std::initializer_list<uint32_t> delays) {
+    static void events(const Numbers& delays) {
         eventLists.playbackList.clear();
         for (uint32_t d : delays)
             eventLists.playbackList.push_back({d, 256, 30 << 16, 0});
     }
-    static unsigned lastDelay() { return fake::timers.back().delayMs; }
-    static int liveTimers() {
-        int live = 0;
-        for (const fake::Timer& t : fake::timers)
-            live += t.killed ? 0 : 1;
-        return live;
+    // Everything taken was given back, and nothing is left running.
+    static bool idle() {
+        return !playbackRunning() && fake.liveTimers() == 0 &&
+               fake.periodsBegun == fake.periodsEnded;
     }
 };
 
-TEST_F(Playback, ASinglePassAnnouncesEveryEventThenEnds) {
-    events({100, 250, 40});
-    fake::nowMs = 1000;
-    ASSERT_TRUE(startPlayback(false));
-    EXPECT_TRUE(playbackRunning());
-    EXPECT_EQ(lastDelay(), 100u);
-    fake::fireTimer(1100);
-    EXPECT_EQ(lastDelay(), 250u);
-    fake::fireTimer(1350);
-    EXPECT_EQ(lastDelay(), 40u);
-    fake::fireTimer(1390);
-    EXPECT_EQ(fake::announced, (std::vector<uint32_t>{0, 1, 2}));
-    EXPECT_EQ(fake::playbackEnds, 1);
-    EXPECT_FALSE(playbackRunning());
-    EXPECT_EQ(fake::periodsBegun, fake::periodsEnded);
-    stopPlayback(); // a second stop changes nothing
-    EXPECT_EQ(fake::periodsBegun, fake::periodsEnded);
-}
-
-TEST_F(Playback, LateCallbacksDoNotMakeTheRestLate) {
-    events({100, 100, 100, 100});
-    fake::nowMs = 0;
-    startPlayback(false);
-    fake::fireTimer(103); // 3 ms late: the next event is still due at 200
-    EXPECT_EQ(lastDelay(), 97u);
-    fake::fireTimer(230); // 30 ms late: due at 300
-    EXPECT_EQ(lastDelay(), 70u);
-    fake::fireTimer(398); // even if it would be early, it is never sooner than a period
-    fake::nowMs = 399;
-    EXPECT_EQ(lastDelay(), 5u);
-}
-
-TEST_F(Playback, ChordsAreSpreadOnePeriodApartAndThePeriodIsAtMostFive) {
-    events({0, 0, 0});
-    fake::maxPeriod = 1000000;
-    startPlayback(false);
-    EXPECT_EQ(lastDelay(), 5u);
-    fake::fireTimer(5);
-    EXPECT_EQ(lastDelay(), 5u);
-    fake::fireTimer(10);
-    EXPECT_EQ(lastDelay(), 5u);
-    stopPlayback();
-    fake::reset();
-    fake::maxPeriod = 2; // a finer timer keeps its own period
-    startPlayback(false);
-    EXPECT_EQ(lastDelay(), 2u);
-}
-
-TEST_F(Playback, ALoopStartsAgainWithTheFirstEventsOwnDelay) {
-    events({300, 50});
-    fake::nowMs = 0;
-    startPlayback(true);
-    EXPECT_EQ(lastDelay(), 300u);
-    fake::fireTimer(300);
-    fake::fireTimer(352);         // last event of the pass, 2 ms late
-    EXPECT_EQ(lastDelay(), 298u); // event 0 again, 300 ms after the ideal end of the pass
-    fake::fireTimer(650);
-    EXPECT_EQ(fake::announced, (std::vector<uint32_t>{0, 1, 0}));
-    EXPECT_EQ(fake::playbackEnds, 0);
-    stopPlayback();
-    EXPECT_EQ(liveTimers(), 0);
-    EXPECT_EQ(fake::periodsBegun, fake::periodsEnded);
-    EXPECT_FALSE(playbackRunning());
-}
-
-TEST_F(Playback, EarlyCallbacksStillWaitForTheIdealTime) {
-    events({100, 100});
-    fake::nowMs = 0xFFFFFF00u; // the clock wraps during the loop
-    startPlayback(true);
-    fake::fireTimer(0xFFFFFF00u + 99); // 1 ms early in the middle of a pass
-    EXPECT_EQ(lastDelay(), 101u);
-    fake::fireTimer(0xFFFFFF00u + 197); // 3 ms early at the end of the pass
-    EXPECT_EQ(lastDelay(), 103u);       // event 0 again after its own delay from the ideal end
-    fake::fireTimer(0xFFFFFF00u + 300);
-    EXPECT_EQ(lastDelay(), 100u);
-    EXPECT_EQ(fake::announced, (std::vector<uint32_t>{0, 1, 0}));
-}
-
-TEST_F(Playback, NothingIsAnnouncedAfterStopAndEarlierAnnouncementsTurnStale) {
-    events({10, 10});
-    startPlayback(true);
-    fake::fireTimer(10);
-    EXPECT_EQ(fake::announcedGeneration, playbackGeneration());
-    const TimerCallback pending = fake::timers.back().callback;
-    stopPlayback();
-    EXPECT_NE(fake::announcedGeneration, playbackGeneration());
-    fake::announced.clear();
-    pending(); // a callback that was already on its way when the stop came
-    EXPECT_TRUE(fake::announced.empty());
-    EXPECT_EQ(liveTimers(), 0);
-}
-
-TEST_F(Playback, AnEmptyListEndsAtOnce) {
-    events({});
+// Each timer aims at the ideal time of its event, never sooner than one period (at most 5 ms)
+// from now; a loop's next pass starts where the last one ideally ended, after its first delay.
+TEST_F(Playback, TimersAimAtTheIdealTimes) {
+    const struct {
+        bool loop;
+        unsigned maxPeriod;
+        Numbers delays;
+        uint32_t start;
+        Numbers fireAt, armed, announced; // armed: the delay of each timer
+        int ends;
+    } cases[] = {
+        {false, 1000, {100, 250, 40}, 1000, {1100, 1350, 1390}, {100, 250, 40}, {0, 1, 2}, 1},
+        {false, 1000, {100, 100, 100, 100}, 0, {103, 230, 398}, {100, 97, 70, 5}, {0, 1, 2}, 0},
+        {false, 1000, {0, 0, 0}, 0, {5, 10}, {5, 5, 5}, {0, 1}, 0}, // a chord is spread
+        {false, 2, {0, 0}, 0, {}, {2}, {}, 0},                      // a finer timer
+        {false, 0, {0, 0}, 0, {1}, {1, 1}, {0}, 0},                 // no period offered at all
+        {true, 1000, {300, 50}, 0, {300, 352, 650}, {300, 50, 298, 50}, {0, 1, 0}, 0},
+        {true,
+         1000,
+         {100, 100},
+         0xFFFFFF00u,
+         {0xFFFFFF63u, 0xFFFFFFC5u, 0x2Cu},
+         {100, 101, 103, 100},
+         {0, 1, 0},
+         0}}; // early callbacks, and a clock that wraps
+    for (const auto& c : cases) {
+        SetUp();
+        events(c.delays);
+        fake.maxPeriod = c.maxPeriod;
+        fake.nowMs = c.start;
+        ASSERT_TRUE(startPlayback(c.loop)) << c.delays.size();
+        EXPECT_TRUE(playbackRunning());
+        for (uint32_t at : c.fireAt)
+            fake.fireTimer(at);
+        Numbers armed;
+        for (const FakePlatform::Timer& t : fake.timers)
+            armed.push_back(t.delayMs);
+        EXPECT_EQ(armed, c.armed);
+        EXPECT_EQ(fake.announced, c.announced);
+        EXPECT_EQ(fake.playbackEnds, c.ends);
+        stopPlayback();
+        EXPECT_TRUE(idle());
+    }
+    SetUp();
+    events({}); // nothing to play: over at once
     EXPECT_TRUE(startPlayback(true));
-    EXPECT_EQ(fake::playbackEnds, 1);
-    EXPECT_TRUE(fake::timers.empty());
-    EXPECT_EQ(fake::periodsBegun, 0);
+    EXPECT_EQ(fake.playbackEnds, 1);
+    EXPECT_EQ(fake.periodsBegun, 0);
 }
 
-TEST_F(Playback, ATimerThatCannotBeCreatedGivesThePeriodBack) {
+TEST_F(Playback, StopsAndRestarts) {
     events({10, 10});
-    fake::timerFails = true;
-    EXPECT_FALSE(startPlayback(false));
-    EXPECT_FALSE(playbackRunning());
-    EXPECT_EQ(fake::periodsBegun, 1);
-    EXPECT_EQ(fake::periodsEnded, 1);
-    fake::timerFails = false;
-    startPlayback(false);
-    fake::timerFails = true;
-    fake::fireTimer(10); // fails in the middle: the chain ends silently
-    EXPECT_EQ(fake::announced.size(), 1u);
-    EXPECT_FALSE(playbackRunning());
-    EXPECT_EQ(fake::playbackEnds, 0);
-    EXPECT_EQ(fake::periodsBegun, fake::periodsEnded);
+    startPlayback(true);
+    stopPlayback(); // before the first timer fires
+    EXPECT_TRUE(idle());
+    ASSERT_TRUE(startPlayback(true));
+    fake.fireTimer(10);
+    EXPECT_EQ(fake.announcedGeneration, playbackGeneration());
+    const TimerCallback pending = fake.timers.back().callback;
+    ASSERT_TRUE(startPlayback(false));          // again while playing: the old chain ends first
+    EXPECT_EQ(fake.timers.back().delayMs, 10u); // counted from the new start
+    EXPECT_NE(fake.announcedGeneration, playbackGeneration());
+    EXPECT_EQ(fake.liveTimers(), 1);
+    EXPECT_EQ(fake.periodsBegun, fake.periodsEnded + 1);
+    stopPlayback();
+    stopPlayback(); // a second stop changes nothing
+    fake.announced.clear();
+    pending(); // a callback that was already on its way when the stop came
+    EXPECT_TRUE(fake.announced.empty());
+    EXPECT_TRUE(idle());
+}
+
+// A timer that cannot be created ends the chain silently: at the start, in a pass, at a new pass.
+TEST_F(Playback, TimerFailures) {
+    for (unsigned firesBeforeFailing : {0u, 1u, 2u}) {
+        SetUp();
+        events({10, 10});
+        fake.timerFails = firesBeforeFailing == 0;
+        EXPECT_EQ(startPlayback(true), firesBeforeFailing != 0);
+        for (unsigned i = 1; i <= firesBeforeFailing; ++i) {
+            fake.timerFails = i == firesBeforeFailing;
+            fake.fireTimer(10 * i);
+        }
+        EXPECT_EQ(fake.announced.size(), firesBeforeFailing);
+        EXPECT_EQ(fake.playbackEnds, 0);
+        EXPECT_TRUE(idle()) << firesBeforeFailing;
+    }
 }
 
 } // namespace

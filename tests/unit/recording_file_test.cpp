@@ -7,34 +7,12 @@
 
 #include <csignal>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <limits>
-#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-Bytes text(const char* s, size_t n) {
-    return Bytes(s, s + n);
-}
-
-Bytes le32(uint32_t v) {
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
-
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
 
 Bytes chunk(const char* id, const Bytes& data) {
     Bytes c = cat({text(id, 4), le32(uint32_t(data.size())), data});
@@ -47,7 +25,7 @@ Bytes riff(const char* form, const Bytes& body) {
     return cat({text("RIFF", 4), le32(uint32_t(4 + body.size())), text(form, 4), body});
 }
 
-Bytes format(uint32_t count, uint32_t keyMode, uint32_t bass, size_t size = 24) {
+Bytes format(uint32_t count, uint32_t keyMode = 1297, uint32_t bass = 0, size_t size = 24) {
     Bytes f = cat({le32(count), le32(keyMode), le32(bass), le32(0), le32(0), le32(0)});
     f.resize(size, 0);
     return f;
@@ -56,120 +34,101 @@ Bytes format(uint32_t count, uint32_t keyMode, uint32_t bass, size_t size = 24) 
 Bytes events(uint32_t n) {
     Bytes e;
     for (uint32_t i = 0; i < n; ++i)
-        e = cat({e, le32(100 * i), le32(i % 2 ? 257 : 256), le32((30 + i % 10) << 16),
-                 le32(i % 3 - 1)});
+        e = cat({e, le32(100 * i), le32(256 + i % 2), le32((30 + i % 10) << 16), le32(i % 3 - 1)});
     return e;
 }
 
-const wchar_t* decode(const Bytes& bytes, LoadedRecording& out) {
-    const MemoryBytes memory{bytes.data(), bytes.size()};
-    return decodeRecording(memoryByteSource(memory), out);
+Bytes recording(const Bytes& fmt, const Bytes& data) {
+    return riff("QV  ", cat({chunk("fmt ", fmt), chunk("data", data)}));
 }
 
-std::wstring decodeError(const Bytes& bytes) {
+// Null when the file was taken, else its message; out is left alone on failure.
+const wchar_t* decode(const Bytes& file, LoadedRecording* out = nullptr) {
+    LoadedRecording ignored;
+    const MemoryBytes memory{file.data(), file.size()};
+    return decodeRecording(memoryByteSource(memory), out ? *out : ignored);
+}
+
+TEST(RecordingFile, HeaderIsByteExact) {
+    const auto h = encodeRecordingHeader(1, 1297, false, {2004, 3, 5});
+    EXPECT_EQ(Bytes(h.begin(), h.end()),
+              cat({text("RIFF", 4), le32(112), text("QV  ", 4),
+                   text("LIST", 4), le32(44),  text("INFO", 4),
+                   text("ISFT", 4), le32(11),  text("QV by Wexi\0\0", 12),
+                   text("ISCD", 4), le32(11),  text("2004-03-05\0\0", 12),
+                   text("fmt ", 4), le32(24),  le32(1),
+                   le32(1297),      le32(0),   le32(0),
+                   le32(0),         le32(0),   text("data", 4),
+                   le32(16)}));
+}
+
+TEST(RecordingFile, ReaderFindsItsChunksAndTakesFieldsAsStored) {
+    // No LIST; an odd-sized RIFF form of another kind first; odd-sized strangers before "fmt " and
+    // before "data"; bytes after the form that its size leaves out; 32-bit fields with their top
+    // byte set.
+    const Bytes stored =
+        cat({events(7), le32(0xFF000001u), le32(0x81000101u), le32(30 << 16), le32(0xFFFFFFFEu)});
+    const Bytes file = cat({riff("WAVE", text("odd", 3)), Bytes{0},
+                            riff("QV  ", cat({chunk("junk", Bytes(5, 0xAA)),
+                                              chunk("fmt ", format(8, 0x80000515u, 0x01000001u)),
+                                              chunk("abcd", Bytes(3, 1)), chunk("data", stored)})),
+                            text("trailing", 8)});
     LoadedRecording out;
-    const wchar_t* error = decode(bytes, out);
-    return error ? error : L"ok";
+    ASSERT_EQ(decode(file, &out), nullptr);
+    EXPECT_EQ(out.keyModeId, 0x80000515u);
+    EXPECT_EQ(out.autoBassWord, 0x01000001u);
+    ASSERT_EQ(out.events.size(), 8u);
+    EXPECT_EQ(std::memcmp(out.events.data(), stored.data(), stored.size()), 0);
+    EXPECT_EQ(out.events[7].delayMs, 0xFF000001u);
+    EXPECT_EQ(out.events[7].octaveShift, -2);
 }
 
-const std::wstring notStandard = L"文件%s不是标准的Tonvira文件.";
-const std::wstring notSupported = L"文件%s不是被支持的Tonvira文件.";
-const std::wstring cannotRead = L"不能读取文件%s.";
-
-TEST(RecordingFile, OneEventFileIsByteExact) {
-    const PerfEvent event{1000, 256, 0x001E0001, 0};
-    const auto header = encodeRecordingHeader(1, 1297, false, {2004, 3, 5});
-    Bytes file(header.begin(), header.end());
-    const uint8_t* raw = reinterpret_cast<const uint8_t*>(&event);
-    file.insert(file.end(), raw, raw + sizeof event);
-    const Bytes expected = cat({
-        text("RIFF", 4),  le32(112),  text("QV  ", 4),
-        text("LIST", 4),  le32(44),   text("INFO", 4),
-        text("ISFT", 4),  le32(11),   text("QV by Wexi\0\0", 12),
-        text("ISCD", 4),  le32(11),   text("2004-03-05\0\0", 12),
-        text("fmt ", 4),  le32(24),   le32(1),
-        le32(1297),       le32(0),    le32(0),
-        le32(0),          le32(0),    text("data", 4),
-        le32(16),         le32(1000), le32(256),
-        le32(0x001E0001), le32(0),
-    });
-    EXPECT_EQ(file.size(), 120u);
-    EXPECT_EQ(file, expected);
-    const auto withBass = encodeRecordingHeader(3, 1302, true, {2026, 12, 31});
-    EXPECT_EQ(Bytes(withBass.begin() + 4, withBass.begin() + 8), le32(96 + 48));
-    EXPECT_EQ(Bytes(withBass.begin() + 52, withBass.begin() + 64), text("2026-12-31\0\0", 12));
-    EXPECT_EQ(Bytes(withBass.begin() + 80, withBass.begin() + 84), le32(1));
-    EXPECT_EQ(Bytes(withBass.begin() + 100, withBass.begin() + 104), le32(48));
-}
-
-TEST(RecordingFile, ReaderTakesWhatTheWriterWrote) {
-    const Bytes eventBytes = events(7);
-    const auto header = encodeRecordingHeader(7, 1330, true, {2004, 3, 5});
-    const Bytes file = cat({Bytes(header.begin(), header.end()), eventBytes});
-    LoadedRecording out;
-    ASSERT_EQ(decode(file, out), nullptr);
-    EXPECT_EQ(out.keyModeId, 1330u);
-    EXPECT_EQ(out.autoBassWord, 1u);
-    ASSERT_EQ(out.events.size(), 7u);
-    EXPECT_EQ(std::memcmp(out.events.data(), eventBytes.data(), eventBytes.size()), 0);
-    EXPECT_EQ(out.events[5].octaveShift, 1);
-    EXPECT_EQ(out.events[3].message, 257u);
-}
-
-TEST(RecordingFile, OtherChunksAreSkippedAndSettingsComeBackRaw) {
-    // No LIST, an odd-sized stranger before "fmt " and another between "fmt " and "data".
-    const Bytes file =
-        riff("QV  ", cat({chunk("junk", Bytes(5, 0xAA)), chunk("fmt ", format(2, 1400, 2)),
-                          chunk("abcd", Bytes(3, 1)), chunk("data", events(2))}));
-    LoadedRecording out;
-    ASSERT_EQ(decode(file, out), nullptr);
-    EXPECT_EQ(out.events.size(), 2u);
-    EXPECT_EQ(out.keyModeId, 1400u); // judged by the caller
-    EXPECT_EQ(out.autoBassWord, 2u); // anything but 1 means off, to the caller
-}
-
-TEST(RecordingFile, NotStandardFiles) {
-    EXPECT_EQ(decodeError({}), notStandard);
-    EXPECT_EQ(decodeError(text("hello, world", 12)), notStandard);
-    EXPECT_EQ(decodeError(
-                  riff("WAVE", cat({chunk("fmt ", format(1, 1297, 0)), chunk("data", events(1))}))),
-              notStandard);
-    EXPECT_EQ(decodeError(riff("QV  ", chunk("data", events(1)))), notStandard);
-    EXPECT_EQ(decodeError(riff("QV  ", chunk("fmt ", format(1, 1297, 0)))), notStandard);
-    EXPECT_EQ(decodeError(
-                  riff("QV  ", cat({chunk("data", events(1)), chunk("fmt ", format(1, 1297, 0))}))),
-              notStandard);
-}
-
-TEST(RecordingFile, NotSupportedFiles) {
-    auto file = [](const Bytes& fmt, const Bytes& data) {
-        return riff("QV  ", cat({chunk("fmt ", fmt), chunk("data", data)}));
-    };
-    EXPECT_EQ(decodeError(file(format(1, 1297, 0, 20), events(1))), notSupported);
-    EXPECT_EQ(decodeError(file(format(1, 1297, 0, 28), events(1))), notSupported);
-    EXPECT_EQ(decodeError(file(format(0, 1297, 0), {})), notSupported);
-    EXPECT_EQ(decodeError(file(format(3, 1297, 0), events(2))), notSupported);
-    EXPECT_EQ(decodeError(file(format(3, 1297, 0), events(4))), notSupported);
-    // 16 x count must not wrap around in 32 bits: 0x10000001 x 16 = 0x100000010.
-    EXPECT_EQ(decodeError(file(format(0x10000001u, 1297, 0), events(1))), notSupported);
-}
-
-TEST(RecordingFile, TruncatedFilesCannotBeReadAndAreNeverTrusted) {
-    // "data" promises a million events; the file holds one. Nothing near 16 MB may be allocated.
-    Bytes promising = riff("QV  ", cat({chunk("fmt ", format(1000000, 1297, 0)), text("data", 4),
-                                        le32(16000000), events(1)}));
-    fake::largestAllocation = 0;
-    EXPECT_EQ(decodeError(promising), cannotRead);
-    EXPECT_LT(fake::largestAllocation, 1u << 20);
-    // The RIFF size may promise more than the file holds too.
-    Bytes shortFormat =
-        cat({text("RIFF", 4), le32(200), text("QV  ", 4), text("fmt ", 4), le32(24), le32(1)});
-    EXPECT_EQ(decodeError(shortFormat), cannotRead);
-    // Every truncation of a valid file fails cleanly.
-    const Bytes whole =
-        riff("QV  ", cat({chunk("fmt ", format(2, 1297, 0)), chunk("data", events(2))}));
+TEST(RecordingFile, RefusedFiles) {
+    const wchar_t *notStandard = msgNotStandardFile, *notSupported = msgNotSupportedFile,
+                  *cannotRead = msgCannotReadFile;
+    const struct {
+        const char* name;
+        Bytes file;
+        const wchar_t* error;
+    } cases[] = {
+        {"empty", {}, notStandard},
+        {"text", text("hello, world", 12), notStandard},
+        {"other form", riff("WAVE", cat({chunk("fmt ", format(1)), chunk("data", events(1))})),
+         notStandard},
+        {"no fmt", riff("QV  ", chunk("data", events(1))), notStandard},
+        {"no data", riff("QV  ", chunk("fmt ", format(1))), notStandard},
+        {"data first", riff("QV  ", cat({chunk("data", events(1)), chunk("fmt ", format(1))})),
+         notStandard},
+        {"RIFF size ends before fmt",
+         cat({text("RIFF", 4), le32(4), text("QV  ", 4), chunk("fmt ", format(1)),
+              chunk("data", events(1))}),
+         notStandard},
+        {"RIFF size ends inside the data chunk's header",
+         cat({text("RIFF", 4), le32(43), text("QV  ", 4), chunk("fmt ", format(1)),
+              chunk("data", events(1))}),
+         notStandard},
+        {"fmt of 20", recording(format(1, 1297, 0, 20), events(1)), notSupported},
+        {"fmt of 28", recording(format(1, 1297, 0, 28), events(1)), notSupported},
+        {"count 0", recording(format(0), {}), notSupported},
+        {"no events", recording(format(1), {}), notSupported},
+        {"one record short", recording(format(3), events(2)), notSupported},
+        {"one record long", recording(format(3), events(4)), notSupported},
+        {"16 x count wraps in 32 bits", recording(format(0x10000001u), events(1)), notSupported},
+        {"data promises more than the file holds",
+         riff("QV  ",
+              cat({chunk("fmt ", format(1000000)), text("data", 4), le32(16000000), events(1)})),
+         cannotRead},
+        {"RIFF size beyond the end of fmt",
+         cat({text("RIFF", 4), le32(200), text("QV  ", 4), text("fmt ", 4), le32(24), le32(1)}),
+         cannotRead}};
+    for (const auto& c : cases) {
+        fake.reset();
+        EXPECT_EQ(decode(c.file), c.error) << c.name;
+        EXPECT_LT(fake.largestAllocation, 1u << 20) << c.name; // sizes are never trusted
+    }
+    const Bytes whole = recording(format(2), events(2));
     for (size_t length = 0; length < whole.size(); ++length)
-        EXPECT_NE(decodeError(Bytes(whole.begin(), whole.begin() + length)), L"ok") << length;
+        EXPECT_NE(decode(Bytes(whole.begin(), whole.begin() + length)), nullptr) << length;
 }
 
 TEST(RecordingFile, FailedReadLeavesTheCallersRecordingAlone) {
@@ -177,61 +136,59 @@ TEST(RecordingFile, FailedReadLeavesTheCallersRecordingAlone) {
     out.events = {{1, 256, 30 << 16, 0}};
     out.keyModeId = 1299;
     out.autoBassWord = 1;
-    const Bytes file =
-        riff("QV  ", cat({chunk("fmt ", format(2, 1297, 0)), chunk("data", events(1))}));
-    EXPECT_NE(decode(file, out), nullptr);
+    EXPECT_EQ(decode(recording(format(2), events(1)), &out), msgNotSupportedFile);
+    const Bytes four = recording(format(4), events(4));
+    fake.failFromBytes = 64; // no memory for the events
+    const wchar_t* error = decode(four, &out);
+    fake.reset();
+    EXPECT_EQ(error, msgCannotReadFile);
     EXPECT_EQ(out.events.size(), 1u);
     EXPECT_EQ(out.keyModeId, 1299u);
     EXPECT_EQ(out.autoBassWord, 1u);
 }
 
-// Files on disk, in a folder of this test's own.
-class RecordingFileOnDisk : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fake::reset();
-        folder = fs::temp_directory_path() /
-                 ("tonvira-test-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    static Bytes contents(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    static void put(const fs::path& path, const Bytes& bytes) {
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    }
-    size_t filesInFolder() const {
-        return size_t(std::distance(fs::directory_iterator(folder), {}));
-    }
-
-    fs::path folder;
-    const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
-};
-
-TEST_F(RecordingFileOnDisk, SaveAndLoadRoundTrip) {
-    const fs::path path = folder / "歌曲.qvi";
+TEST(RecordingFileOnDisk, SaveAndLoadARealSizedRecording) {
+    fake.reset();
+    fake.today = {2026, 12, 7};
+    ScratchFolder folder;
+    const auto path = folder.path / "歌曲.qvi";
+    EventList list;
+    for (uint32_t i = 0; i < 3000; ++i)
+        list.push_back({i * 7, 256 + i % 2, (2 + i % 52) << 16 | i, int32_t(i % 3) - 1});
+    const mode_t mask = ::umask(022);
     ASSERT_EQ(writeRecordingFile(list, 1314, true, path), nullptr);
-    EXPECT_EQ(fs::file_size(path), 104u + 32u);
-    EXPECT_EQ(filesInFolder(), 1u); // no temporary left behind
+    EXPECT_EQ(::umask(mask), 022u); // the writer leaves the umask as it found it
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u); // as any new file, not private to its writer
+    EXPECT_EQ(folder.fileCount(), 1u);     // no temporary left behind
+    const Bytes file = contents(path);
+    ASSERT_EQ(file.size(), 48104u);
+    EXPECT_EQ(Bytes(file.begin() + 4, file.begin() + 8), le32(48096));
+    EXPECT_EQ(Bytes(file.begin() + 52, file.begin() + 62), text("2026-12-07", 10));
+    EXPECT_EQ(Bytes(file.begin() + 72, file.begin() + 84), cat({le32(3000), le32(1314), le32(1)}));
+    EXPECT_EQ(Bytes(file.begin() + 100, file.begin() + 104), le32(48000));
+    EXPECT_EQ(std::memcmp(file.data() + 104, list.data(), 48000), 0);
+    const auto openFiles = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), {});
+    };
+    const auto openBefore = openFiles();
     LoadedRecording out;
     ASSERT_EQ(readRecordingFile(path, out), nullptr);
+    EXPECT_EQ(openFiles(), openBefore); // the file is closed again
     EXPECT_EQ(out.keyModeId, 1314u);
     EXPECT_EQ(out.autoBassWord, 1u);
-    ASSERT_EQ(out.events.size(), 2u);
-    EXPECT_EQ(std::memcmp(out.events.data(), list.data(), 32), 0);
-    // Saving again replaces the file.
-    ASSERT_EQ(writeRecordingFile({list[0]}, 1297, false, path), nullptr);
-    EXPECT_EQ(fs::file_size(path), 120u);
+    ASSERT_EQ(out.events.size(), 3000u);
+    EXPECT_EQ(std::memcmp(out.events.data(), list.data(), 16 * 3000), 0);
+    ASSERT_EQ(writeRecordingFile({list[0]}, 1297, false, path), nullptr); // replaces the file
+    EXPECT_EQ(contents(path).size(), 120u);
 }
 
-TEST_F(RecordingFileOnDisk, TakingUpRefusesKeyModesOutsideTheMenusRange) {
-    const fs::path path = folder / "k.qvi";
+TEST(RecordingFileOnDisk, TakingUpRefusesKeyModesOutsideTheMenusRange) {
+    fake.reset();
+    ScratchFolder folder;
+    const EventList list{{1000, 256, 30 << 16, 0}};
+    const fs::path path = folder.path / "k.qvi";
     for (uint32_t keyMode : {1296u, 1297u, 1332u, 1333u}) {
         ASSERT_EQ(writeRecordingFile(list, keyMode, false, path), nullptr);
         LoadedRecording out;
@@ -243,49 +200,42 @@ TEST_F(RecordingFileOnDisk, TakingUpRefusesKeyModesOutsideTheMenusRange) {
     }
 }
 
-TEST_F(RecordingFileOnDisk, MissingOrUnopenableFilesCannotBeFound) {
+TEST(RecordingFileOnDisk, FailuresKeepWhatWasThere) {
+    fake.reset();
+    ScratchFolder folder;
+    const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
     LoadedRecording out;
-    EXPECT_EQ(std::wstring(readRecordingFile(folder / "absent.qvi", out)),
-              L"不能找到或打开文件%s.");
-    EXPECT_EQ(std::wstring(readRecordingFile(folder, out)), L"不能找到或打开文件%s.");
-}
-
-TEST_F(RecordingFileOnDisk, ImpossibleTargetsCannotBeCreatedAndKeepWhatWasThere) {
-    const std::wstring cannotCreate = L"不能创建文件%s.";
-    EXPECT_EQ(std::wstring(writeRecordingFile(list, 1297, false, folder / "no" / "such" / "x.qvi")),
-              cannotCreate);
-    EXPECT_EQ(std::wstring(writeRecordingFile(list, 1297, false, folder)), cannotCreate);
-    const fs::path readOnly = folder / "locked.qvi";
+    EXPECT_EQ(readRecordingFile(folder.path / "absent.qvi", out), msgCannotOpenFile);
+    EXPECT_EQ(readRecordingFile(folder.path, out), msgCannotOpenFile);
+    EXPECT_EQ(writeRecordingFile(list, 1297, false, folder.path / "no" / "x.qvi"),
+              msgCannotCreateFile);
+    EXPECT_EQ(writeRecordingFile(list, 1297, false, folder.path), msgCannotCreateFile);
+    const auto readOnly = folder.path / "locked.qvi";
     put(readOnly, text("precious", 8));
-    ::chmod(readOnly.c_str(), 0444);
-    EXPECT_EQ(std::wstring(writeRecordingFile(list, 1297, false, readOnly)), cannotCreate);
+    ::chmod(readOnly.c_str(), 0555);
+    EXPECT_EQ(writeRecordingFile(list, 1297, false, readOnly), msgCannotCreateFile);
     EXPECT_EQ(contents(readOnly), text("precious", 8));
-    EXPECT_EQ(filesInFolder(), 1u);
-}
-
-TEST_F(RecordingFileOnDisk, DiskFullKeepsThePreviousFileAndLeavesNoTemporary) {
-    const fs::path path = folder / "song.qvi";
-    put(path, text("the previous recording", 22));
-    EventList big(10000, PerfEvent{10, 256, 30 << 16, 0});
     // A file size limit makes the write fail part-way, as a full disk would.
+    const auto path = folder.path / "song.qvi";
+    put(path, text("the previous recording", 22));
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
     small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const wchar_t* error = writeRecordingFile(big, 1297, false, path);
+    const wchar_t* error = writeRecordingFile(EventList(1000, list[0]), 1297, false, path);
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    ASSERT_NE(error, nullptr);
-    EXPECT_EQ(std::wstring(error), L"不能写入文件%s.");
+    EXPECT_EQ(error, msgCannotWriteFile);
     EXPECT_EQ(contents(path), text("the previous recording", 22));
-    EXPECT_EQ(filesInFolder(), 1u);
+    EXPECT_EQ(folder.fileCount(), 2u);
 }
 
 TEST(FileMessages, NameFillsThePlaceholder) {
-    EXPECT_EQ(fillMessage(L"不能读取文件%s.", L"a.qvi"), L"不能读取文件a.qvi.");
-    EXPECT_EQ(fillMessage(L"文件%s不是标准的Tonvira文件.", L"%s"), L"文件%s不是标准的Tonvira文件.");
+    EXPECT_EQ(fillMessage(msgCannotReadFile, L"a.qvi"), L"不能读取文件a.qvi.");
+    EXPECT_EQ(fillMessage(msgNotStandardFile, L"%s"), L"文件%s不是标准的Tonvira文件.");
+    EXPECT_EQ(fillMessage(L"no name", L"x"), L"no name");
 }
 
 } // namespace
