@@ -7,9 +7,7 @@
 
 Fakes fake;
 
-namespace {
-
-template <typename T> T takeFirst(std::vector<T>& answers, T otherwise) {
+template <typename T> static T takeFirst(std::vector<T>& answers, T otherwise) {
     if (answers.empty())
         return otherwise;
     const T first = answers.front();
@@ -17,22 +15,19 @@ template <typename T> T takeFirst(std::vector<T>& answers, T otherwise) {
     return first;
 }
 
-} // namespace
-
 unsigned platformMidiDeviceCount() {
     return fake.devices;
 }
 
 bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
-    if (deviceIndex == fake.unreadable || (deviceIndex == -1 && !fake.mapper) || deviceIndex < -1 ||
-        deviceIndex >= int(fake.devices))
+    if (deviceIndex == fake.unreadable || (deviceIndex == -1 && !fake.mapper))
         return false;
     name = deviceIndex == -1 ? L"Test mapper" : L"Test device " + std::to_wstring(deviceIndex);
     return true;
 }
 
-bool platformMidiOpen(int deviceIndex, MidiOutHandle* handle) {
-    if (fake.openFails || (deviceIndex == -1 && !fake.mapper))
+bool platformMidiOpen(int, MidiOutHandle* handle) {
+    if (fake.openFails)
         return false;
     *handle = &fake.sent;
     return true;
@@ -53,23 +48,22 @@ int showMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type)
 }
 
 Modifiers readModifiers() {
-    return {fake.shiftDown, fake.ctrlDown};
+    return {fake.shiftDown, false};
 }
 
 bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
     std::wstring shown = save ? L"save " : L"open ";
     for (const wchar_t* part = dialog.lpstrFilter; part && *part; part += wcslen(part) + 1)
         shown += (shown.back() == L' ' ? L"" : L"|") + std::wstring(part);
-    shown += L" " + std::to_wstring(dialog.Flags) + L" " +
-             (dialog.lpstrDefExt ? dialog.lpstrDefExt : L"") +
-             (dialog.lpstrTitle ? L" titled" : L"");
+    shown += L" " + std::to_wstring(dialog.Flags) + L" " + dialog.lpstrDefExt;
     if (dialog.lStructSize != sizeof dialog || !dialog.hwndOwner || dialog.nMaxFile != MAX_PATH ||
-        dialog.nMaxFileTitle != MAX_PATH || !dialog.lpstrFileTitle || dialog.lpstrInitialDir)
+        dialog.nMaxFileTitle != MAX_PATH || !dialog.lpstrFileTitle || dialog.lpstrInitialDir ||
+        dialog.lpstrTitle)
         shown += L" incomplete";
     fake.dialogs.push_back(shown);
     fake.dialogStartPath = dialog.lpstrFile;
     const std::wstring answer = takeFirst(fake.dialogAnswers, std::wstring());
-    if (answer.empty() || answer.size() >= dialog.nMaxFile)
+    if (answer.empty())
         return false;
     wcscpy(dialog.lpstrFile, answer.c_str());
     wcscpy(dialog.lpstrFileTitle, answer.substr(answer.find_last_of(L"\\/") + 1).c_str());

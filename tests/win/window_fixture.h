@@ -1,6 +1,5 @@
-// A fixture for tests of the real main window: the window class and pictures are set up once,
-// every test starts from fresh settings, lists and fakes, and its window is destroyed after it.
-// Also what the tests read back: the MIDI messages sent, the message boxes, the command states.
+// The real main window with fresh settings, lists and fakes for each test, and what tests read
+// back: the MIDI messages sent, the message boxes, the command states, the title.
 #pragma once
 
 #include "app/document.h"
@@ -25,23 +24,21 @@ using WideTexts = std::vector<std::wstring>;
 inline Texts sent() {
     static const char* const kinds[] = {"off ", "on ", "?", "cc", "program ", "?", "bend "};
     Texts out;
-    for (uint32_t m : fake.sent) {
+    for (uint32_t m : std::exchange(fake.sent, {})) {
         const uint32_t kind = m >> 4 & 7, data1 = m >> 8 & 0xFF, data2 = m >> 16 & 0xFF;
         std::string text = kinds[kind] + std::to_string(kind == 6 ? data1 | data2 << 7 : data1);
         out.push_back((m & 0x0F) ? text + "@" + std::to_string(m & 0x0F) : text);
     }
-    fake.sent.clear();
     return out;
 }
 
-// All Notes Off on the sixteen channels, as sent() shows it, after the given messages.
+// The given messages, then All Notes Off on the sixteen channels.
 inline Texts thenSilence(Texts before = {}) {
     for (int c = 0; c < 16; ++c)
         before.push_back(c ? "cc123@" + std::to_string(c) : "cc123");
     return before;
 }
 
-// A message box as fake.boxes holds it, and the boxes shown since the last call.
 inline std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
     return caption + L" | " + text + L" | " + std::to_wstring(type);
 }
@@ -49,10 +46,10 @@ inline std::wstring warning(const std::wstring& text) {
     return box(L"QV", text, MB_ICONWARNING);
 }
 inline WideTexts boxes() {
-    return std::exchange(fake.boxes, WideTexts{});
+    return std::exchange(fake.boxes, {});
 }
 
-// Dispatches what is queued (and, for a while, what arrives), leaving a quit message aside.
+// Dispatches what is queued and, for the given time, what arrives; a quit message is dropped.
 inline void pumpFor(DWORD milliseconds) {
     const DWORD end = GetTickCount() + milliseconds;
     MSG message;
@@ -60,23 +57,20 @@ inline void pumpFor(DWORD milliseconds) {
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             if (message.message != WM_QUIT)
                 DispatchMessageW(&message);
-        if (milliseconds != 0)
-            Sleep(1);
+        Sleep(milliseconds ? 1 : 0);
     } while (static_cast<int>(end - GetTickCount()) > 0);
 }
 
-// A fresh folder under %TEMP% for one test, removed afterwards with all it holds.
+// A fresh folder under %TEMP%, removed afterwards with all it holds.
 struct TempFolder {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() /
-        (L"tonvira-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(next++));
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 (L"tonvira-" + std::to_wstring(GetCurrentProcessId()));
     TempFolder() { std::filesystem::create_directories(path); }
     ~TempFolder() {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
             SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
         std::filesystem::remove_all(path);
     }
-    static inline int next = 0;
 };
 
 class WindowTest : public ::testing::Test {
@@ -85,8 +79,7 @@ class WindowTest : public ::testing::Test {
         if (shell.instance)
             return; // the class and pictures live for the whole test program
         shell.instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(loadPictures());
-        ASSERT_TRUE(registerMainWindowClass());
+        ASSERT_TRUE(loadPictures() && registerMainWindowClass());
     }
     void SetUp() override {
         fake = Fakes{};
@@ -97,42 +90,33 @@ class WindowTest : public ::testing::Test {
         shell.commandLine = L"";
     }
     void TearDown() override {
-        if (window && IsWindow(window)) {
-            document.dirty = false; // no prompt on the way out
-            DestroyWindow(window);
-        }
+        document.dirty = false; // no prompt on the way out
+        DestroyWindow(window);
         pumpFor(0);
     }
 
-    // Creates the window as the program does, at a fixed size so that layouts are predictable.
+    // Creates the window as the program does, at a fixed size.
     HWND create() {
         window = createMainWindow(SW_SHOWNORMAL);
-        if (window) {
-            MoveWindow(window, 0, 0, 1024, 768, TRUE);
-            pumpFor(0);
-        }
+        MoveWindow(window, 0, 0, 1024, 768, TRUE);
+        pumpFor(0);
         return window;
     }
     void command(UINT id) { SendMessageW(window, WM_COMMAND, id, 0); }
     void key(UINT message, unsigned scan) { SendMessageW(window, message, 0, LPARAM(scan) << 16); }
-    void play(unsigned scan) {
-        key(WM_KEYDOWN, scan);
-        key(WM_KEYUP, scan);
-    }
     void recordOneNote() {
         command(ID_RECORD_START);
-        play(30);
+        key(WM_KEYDOWN, 30);
+        key(WM_KEYUP, 30);
         command(ID_RECORD_STOP);
     }
-    bool checked(UINT id) {
-        return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
-    }
+    bool checked(UINT id) { return GetMenuState(GetMenu(window), id, 0) & MF_CHECKED; }
     // The recording menu's items in menu order, then the five buttons: 1 enabled, 0 grayed.
     std::string commandStates() {
         std::string out;
         for (UINT id : {ID_RECORD_START, ID_RECORD_STOP, ID_PLAY, ID_PLAY_LOOP, ID_PLAY_STOP,
                         ID_SAVE, ID_SAVE_AS, ID_EXPORT_MIDI, ID_LOAD})
-            out += (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_GRAYED) ? '0' : '1';
+            out += (GetMenuState(GetMenu(window), id, 0) & MF_GRAYED) ? '0' : '1';
         out += ' ';
         for (HWND button : shell.buttons)
             out += IsWindowEnabled(button) ? '1' : '0';
