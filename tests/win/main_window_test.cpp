@@ -133,7 +133,6 @@ TEST_F(MainWindow, ASizeMovesTheControlsWhereTheLayoutPutsThem) {
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
         return std::make_tuple(r.left, r.top, r.right - r.left, r.bottom - r.top);
     };
-    auto place = [](ControlRect c, int size) { return std::make_tuple(c.x, c.y, size, size); };
     SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(1000, 600));
     EXPECT_EQ(layout.keyboardLeft, 262);
     EXPECT_EQ(at(shell.velocityBar),
@@ -146,7 +145,8 @@ TEST_F(MainWindow, ASizeMovesTheControlsWhereTheLayoutPutsThem) {
     EXPECT_EQ(layout.keyboardLeft, -1);
     SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(0, 0));
     EXPECT_EQ(layout.keyboardLeft, -237);
-    EXPECT_EQ(at(shell.pitchBendBar), place(scrollBarRect(layout, 1), 0));
+    const ControlRect bar = scrollBarRect(layout, 1);
+    EXPECT_EQ(at(shell.pitchBendBar), std::make_tuple(bar.x, bar.y, 0, 0));
 }
 
 TEST_F(MainWindow, TheInstrumentPictureFollowsTheInstrumentAndTheDrumChannel) {
