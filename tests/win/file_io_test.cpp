@@ -18,8 +18,8 @@ std::string contents(const fs::path& path) {
 
 const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
 
-// A read-only target and one another program holds open keep their bytes, and no temporary
-// file is left behind.
+// A read-only target and one another program holds open keep their bytes, a folder is not
+// replaced, and no temporary file is left behind.
 TEST(WindowsFiles, ATargetThatCannotBeReplacedIsKept) {
     TempFolder folder;
     const fs::path locked = folder.path / L"locked.qvi", busy = folder.path / L"busy.qvi";
@@ -29,7 +29,7 @@ TEST(WindowsFiles, ATargetThatCannotBeReplacedIsKept) {
     HANDLE holder = CreateFileW(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    for (const fs::path& target : {locked, busy}) {
+    for (const fs::path& target : {locked, busy, folder.path}) {
         const wchar_t* error = writeRecordingFile(list, 1297, false, target);
         EXPECT_EQ(std::wstring(error ? error : L""), L"不能创建文件%s.") << target;
     }
