@@ -78,7 +78,6 @@ run_counted tools/midi_capture/test_capture.sh build/win64/tools/midi_capture
 
 step "end to end: the real program under Wine"
 run_e2e tests/e2e/play_keys.sh
-run_e2e tests/e2e/startup_playback.sh
 run_e2e tests/e2e/record_save_export.sh
 run_e2e tests/e2e/run_command.sh
 
