@@ -68,13 +68,13 @@ def expected_notes(path):
 
 
 def compare(path, log):
-    want = expected_notes(path)
+    want, first_delay = expected_notes(path), read(path)[2][0][0]
     got = note_messages(log) if os.path.exists(log) else []
     late = [g[0] - got[0][0] - w[0] for w, g in zip(want, got)]
     opened = [r.ms for r in midi_log.read_log(log) if r.kind == "open"] if got else []
-    wait = got[0][0] - opened[0] if opened else None
-    print(f"{len(want)} note messages expected, {len(got)} captured; playing began {wait} ms "
-          f"after the device opened; at most {max(map(abs, late), default=0)} ms off the file's timing")
+    wait = got[0][0] - opened[0] - first_delay if opened else None
+    print(f"{len(want)} note messages expected, {len(got)} captured; playing began {wait} ms after "
+          f"the device opened and the first delay; at most {max(map(abs, late), default=0)} ms off")
     # The start-up timer waits 500 ms; each note within 25 ms of its time in the file.
     ok = [w[1:] for w in want] == [g[1:] for g in got] and wait is not None and 450 <= wait <= 1500
     return 0 if ok and all(abs(x) <= 25 for x in late) else 1
