@@ -22,13 +22,15 @@ e2e_start() {
   trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
 }
 
-e2e_wait_for_window() { # the splash is titled Tonvira alone
-  window=""
+e2e_find_window() { # prints the first visible window titled to match $1, waiting up to 30 s
   for _ in $(seq 1 300); do
-    window=$(xdotool search --name '^Tonvira - \[' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return
     sleep 0.1
   done
+}
+
+e2e_wait_for_window() { # the splash is titled Tonvira alone
+  window=$(e2e_find_window '^Tonvira - \[' || true)
   check "main window appears after the splash" test -n "$window"
   [ -n "$window" ] || e2e_finish
   sleep 1 # let the first paint finish

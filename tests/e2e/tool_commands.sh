@@ -5,15 +5,13 @@
 #
 #   tests/e2e/tool_commands.sh TOOL
 set -uo pipefail
+source "$(dirname "$0")/common.sh"
+e2e_name=tool_commands passed=0 failed=0
 tool="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$(dirname "$0")/../../docs/demo.qvi" "$work/歌.qvi" && cd "$work" && cp 歌.qvi same.mid || exit 1
 printf 'MThd\0\0\0\6\0\0\0\1\0\140MTrk\0\0\1\0\0' >broken.mid
-passed=0 failed=0
-check() { # description, then a command that must succeed
-  if "${@:2}"; then passed=$((passed + 1)) && echo "ok   $1"; else failed=$((failed + 1)) && echo "FAIL $1"; fi
-}
 # Each row: the exit status, a line the output must hold (grep -E), the arguments.
 while IFS='|' read -r status line arguments; do
   read -ra arguments <<<"$arguments"
@@ -38,5 +36,4 @@ check "export: format 1 with the bass track, program 33" \
   test "$(byte 歌.mid 9)$(byte 歌.mid 11)$(byte 歌.mid 31)" = 010221
 check "export never writes over its input, import writes nothing when it fails" \
   bash -c "cmp -s 歌.qvi same.mid && test ! -e broken.qvi"
-echo "tool commands: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_finish
