@@ -46,6 +46,12 @@ def read(path):
     return fmt[1], fmt[2], events
 
 
+def note_messages(log):
+    """(ms, status, channel, note) of every note-on and note-off in a capture log."""
+    decoded = [(r.ms, *midi_log.decode(r.message)) for r in midi_log.read_log(log) if r.kind == "data"]
+    return [m[:4] for m in decoded if m[1] in (0x80, 0x90)]
+
+
 def expected_notes(path):
     """(ideal ms from the first event, status, channel, note) for one pass of the file."""
     key_mode, bass, events = read(path)
@@ -63,11 +69,9 @@ def expected_notes(path):
 
 def compare(path, log):
     want, first_delay = expected_notes(path), read(path)[2][0][0]
-    records = midi_log.read_log(log) if os.path.exists(log) else []
-    sent = [(r.ms, *midi_log.decode(r.message)[:3]) for r in records if r.kind == "data"]
-    got = [m for m in sent if m[1] in (0x80, 0x90)]  # (ms, status, channel, note)
+    got = note_messages(log) if os.path.exists(log) else []
     late = [g[0] - got[0][0] - w[0] for w, g in zip(want, got)]
-    opened = [r.ms for r in records if r.kind == "open"]
+    opened = [r.ms for r in midi_log.read_log(log) if r.kind == "open"] if got else []
     wait = got[0][0] - opened[0] - first_delay if got and opened else None
     print(f"{len(want)} note messages expected, {len(got)} captured; playing began {wait} ms after "
           f"the device opened and the first delay; at most {max(map(abs, late), default=0)} ms off")
