@@ -26,16 +26,13 @@ xdotool key --delay 150 a s shift+d ctrl+g h     # 1 2 3' 5, 6
 sleep 0.3 && menu e                              # 停止录制
 menu s && answer_dialog song.qvi                 # 保存录音文件: untitled, so the dialog
 menu c && answer_dialog song.mid                 # 导出为Midi格式文件
-menu r && settle                                 # a second recording, not saved
-xdotool key --delay 150 z x
+menu r && settle && xdotool key --delay 150 z x  # a second recording, not saved
 menu e
 menu Up Return                                   # 载入录音文件, the last item: asks first
 xdotool key n && sleep 0.8                       # 否: drop the second recording
 answer_dialog song.qvi
-check "the title names the loaded file" \
-  bash -c "xdotool getwindowname $window | grep -q 'Tonvira - \[song.qvi\]'"
 menu a && answer_dialog again.qvi                # 录音文件另存为
-check "saved, loaded and saved again: the same recording" \
+check "saved, loaded over the unsaved one and saved again: the same recording" \
   python3 "$root/tests/e2e/recording_file.py" same "$files/song.qvi" "$files/again.qvi"
 check "exported: a valid MIDI file holding the notes played" /usr/bin/python3 - "$files/song.mid" <<'EOF_PY'
 import sys, mido
