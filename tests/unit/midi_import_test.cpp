@@ -11,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
 
@@ -116,12 +114,10 @@ TEST(MidiImport, RoundTripThroughMidiKeepsTheNotes) {
     };
     const std::vector<MidiNote> first = exported(recording, cMajor);
     const ImportPlan plan = planImport(first, cMajor);
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("tonvira-import-" + std::to_string(getpid()));
-    ASSERT_EQ(writeRecordingFile(plan.events, cMajor, false, path), nullptr);
+    const ScratchFolder folder;
+    ASSERT_EQ(writeRecordingFile(plan.events, cMajor, false, folder.path / "song.qvi"), nullptr);
     LoadedRecording loaded;
-    ASSERT_EQ(readRecordingToTakeUp(path, loaded), nullptr);
-    std::filesystem::remove(path);
+    ASSERT_EQ(readRecordingToTakeUp(folder.path / "song.qvi", loaded), nullptr);
     const std::vector<MidiNote> second = exported(loaded.events, int(loaded.keyModeId));
     ASSERT_EQ(first.size(), 4u); // the closing silent note-on has velocity 0
     ASSERT_EQ(second.size(), 4u);

@@ -1,20 +1,13 @@
 #include "cli/midi_reader.h"
 
+#include "tests/unit/fake_platform.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
 
 Bytes chunk(const char* id, const Bytes& body) { // of less than 64 KiB
     return cat({Bytes(id, id + 4), {0, 0, uint8_t(body.size() >> 8), uint8_t(body.size())}, body});
