@@ -65,8 +65,7 @@ for preset in win64 win32; do
   cmake --build --preset "$preset"
 done
 
-step "help file: every page and picture reachable from default.htm is inside qv.chm"
-run_counted python3 tests/e2e/check_help.py build/win64/qv.chm
+step "help file (the one shipped): every page and picture reachable from default.htm is inside"
 run_counted python3 tests/e2e/check_help.py build/win32/qv.chm
 
 step "Windows tests under Wine and Xvfb"
@@ -77,8 +76,6 @@ step "MIDI capture driver"
 run_counted tools/midi_capture/test_capture.sh build/win64/tools/midi_capture
 
 step "end to end: the real program under Wine"
-run_e2e tests/e2e/play_keys.sh
-run_e2e tests/e2e/startup_playback.sh
 run_e2e tests/e2e/record_save_export.sh
 run_e2e tests/e2e/run_command.sh
 

@@ -1,7 +1,6 @@
-# Sourced by the end-to-end scripts. e2e_setup NAME "$0" [BUILD_DIR] re-runs the calling script
-# on a private Xvfb display and gives the Wine prefix the MIDI capture driver, logging to
-# build/e2e/NAME.log; e2e_start runs the real tonvira.exe (ended when the script exits);
-# e2e_wait_for_window waits out the splash for the main window, $window; check counts checks.
+# Sourced by the end-to-end scripts. e2e_setup NAME "$0" [BUILD_DIR] re-runs the calling script on
+# a private Xvfb with the MIDI capture driver logging to build/e2e/NAME.log; e2e_start runs the real
+# tonvira.exe until the script exits; e2e_wait_for_window finds the main window, $window.
 
 e2e_setup() {
   e2e_name="$1" passed=0 failed=0
@@ -22,13 +21,15 @@ e2e_start() {
   trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
 }
 
-e2e_wait_for_window() { # the splash is titled Tonvira alone
-  window=""
+e2e_find_window() { # prints the first visible window titled to match $1, waiting up to 30 s
   for _ in $(seq 1 300); do
-    window=$(xdotool search --name '^Tonvira - \[' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return
     sleep 0.1
   done
+}
+
+e2e_wait_for_window() { # the splash is titled Tonvira alone
+  window=$(e2e_find_window '^Tonvira - \[' || true)
   check "main window appears after the splash" test -n "$window"
   [ -n "$window" ] || e2e_finish
   sleep 1 # let the first paint finish
@@ -40,8 +41,4 @@ check() { # description, then a command that must succeed
   if "${@:2}"; then passed=$((passed + 1)) && echo "ok   $1"; else failed=$((failed + 1)) && echo "FAIL $1"; fi
 }
 
-e2e_finish() {
-  echo "e2e $e2e_name: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+e2e_finish() { echo "e2e $e2e_name: $passed passed, $failed failed" && [ "$failed" -eq 0 ]; exit; }

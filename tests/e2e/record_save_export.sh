@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# A recording made with the keyboard, saved and exported through the real file dialogs, loaded
-# back and saved again: the real tonvira.exe under Wine and Xvfb, driven with xdotool. The two
-# recording files must hold the same recording, and the MIDI file, read with the independent
-# python3-mido, must be format 0 at 192 ticks a quarter with the notes played, the very bytes that
-# tonvira-tool exports from the saved recording. The help menu opens the About box first, which
-# Esc closes, and the help window at the end.
+# The real tonvira.exe under Wine and Xvfb, driven with xdotool: a recording made with the keyboard,
+# saved and exported through the real file dialogs, loaded back and saved again, must come back the
+# same and export the notes played (read with the independent python3-mido). Then the help window
+# opens, and keys played until Alt+F4 must reach the capture driver in order.
 #
 #   tests/e2e/record_save_export.sh [build directory, default build/win64]
 set -euo pipefail
@@ -15,24 +13,6 @@ rm -rf "$files" && mkdir -p "$files"
 windows='C:\users\Public\tonvira-e2e\'
 e2e_start
 e2e_wait_for_window
-help_menu() { # Alt+8 as a person types it, then the item's access letter
-  xdotool keydown Alt_L keydown 8; sleep 0.1; xdotool keyup 8 keyup Alt_L; sleep 0.5
-  xdotool key "$1"; sleep 1
-}
-help_menu a                                      # 关于
-for _ in $(seq 1 50); do
-  about=$(xdotool getwindowfocus)
-  [ "$about" != "$window" ] && break
-  sleep 0.2
-done
-check "the About box opens: an untitled window takes the focus" \
-  test "$about" != "$window" -a -z "$(xdotool getwindowname "$about")"
-/usr/lib/wine/wine64 "$build/tonvira_window_texts.exe" '#32770' 2>/dev/null | tr -d '\r' >"$out/about.txt" || true
-check "its texts: no title, the OK button, the four labels and the notice" bash -c "cd '$out' &&
-  for line in 'title: ' '1: 确定' '-1: 联系：' '-1: 主页：' '-1: 下载地址一：' '-1: 下载地址二：' \
-    '-1: 把电脑键盘变成乐器。'; do grep -qxF -e \"\$line\" about.txt || exit 1; done"
-xdotool key Escape; sleep 0.8
-check "Esc closes it" test "$(xdotool getwindowfocus)" = "$window"
 
 # Alt+4 opens the recording menu, a letter chooses the item. The letter's release reaches the
 # window as a release without a press, which leaves the chord counts off; Esc puts them right.
@@ -43,20 +23,16 @@ answer_dialog() { xdotool type --delay 20 "$windows$1"; sleep 0.2; xdotool key R
 
 menu r && settle                                 # 开始录制
 xdotool key --delay 150 a s shift+d ctrl+g h     # 1 2 3' 5, 6
-sleep 0.3
-menu e                                           # 停止录制
+sleep 0.3 && menu e                              # 停止录制
 menu s && answer_dialog song.qvi                 # 保存录音文件: untitled, so the dialog
 menu c && answer_dialog song.mid                 # 导出为Midi格式文件
-menu r && settle                                 # a second recording, not saved
-xdotool key --delay 150 z x
+menu r && settle && xdotool key --delay 150 z x  # a second recording, not saved
 menu e
 menu Up Return                                   # 载入录音文件, the last item: asks first
 xdotool key n && sleep 0.8                       # 否: drop the second recording
 answer_dialog song.qvi
-check "the title names the loaded file" \
-  bash -c "xdotool getwindowname $window | grep -q 'Tonvira - \[song.qvi\]'"
 menu a && answer_dialog again.qvi                # 录音文件另存为
-check "saved, loaded and saved again: the same recording" \
+check "saved, loaded over the unsaved one and saved again: the same recording" \
   python3 "$root/tests/e2e/recording_file.py" same "$files/song.qvi" "$files/again.qvi"
 check "exported: a valid MIDI file holding the notes played" /usr/bin/python3 - "$files/song.mid" <<'EOF_PY'
 import sys, mido
@@ -67,18 +43,26 @@ print(f"format {song.type}, {song.ticks_per_beat} ticks a quarter, on {ons}, off
 sys.exit(not (song.type == 0 and song.ticks_per_beat == 192 and song.length > 0 and
               ons == played and offs == played + [1]))
 EOF_PY
-
-check "tonvira-tool exports the saved recording byte for byte as the program did" \
-  bash -c "'$root/build/host/tonvira-tool' export '$files/song.qvi' -o '$out/song-tool.mid' >/dev/null &&
-    cmp '$files/song.mid' '$out/song-tool.mid'"
 check "the Windows tonvira-tool describes the saved recording" \
   bash -c "/usr/lib/wine/wine64 '$build/tonvira-tool.exe' info '${windows}song.qvi' | grep -q '音符: 5'"
 
-help_menu h                                      # 帮助
-for _ in $(seq 1 50); do
-  help=$(xdotool search --onlyvisible --name '^Tonvira$' 2>/dev/null || true)
-  [ -n "$help" ] && break
-  sleep 0.2
-done
+# 帮助 > 帮助 with Alt+8 as a person types it: Alt still down when 8 goes up.
+xdotool keydown Alt_L keydown 8 sleep 0.1 keyup 8 keyup Alt_L sleep 0.5 key h sleep 1
+help=$(e2e_find_window '^Tonvira$' || true)
 check "the help window (titled Tonvira) opens qv.chm from beside the program" test -n "$help"
+
+# Alt+F4 closes the help window: keys reach the main window only then, and after Esc (see menu)
+# A, Shift+K, Ctrl+Q, Esc, the accelerator Alt+M (c minor) then A; Alt+F4 ends the program.
+xdotool windowfocus "$help" key alt+F4 windowfocus --sync "$window" sleep 0.5 key Escape sleep 0.3
+played=$(wc -l <"$log")
+for keys in a shift+k ctrl+q Escape; do xdotool key --delay 120 "$keys"; sleep 0.3; done
+xdotool keydown alt keydown m sleep 0.1 keyup m keyup alt sleep 0.3 key a sleep 0.3 key alt+F4
+for _ in $(seq 1 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+check "Alt+F4 ends the program" bash -c "! kill -0 $program 2>/dev/null"
+silence() { printf 'control ch%d 123 0\n' $(seq 1 16); }
+notes() { for n in "$@"; do printf 'note-on ch1 %d vel127\nnote-off ch1 %d vel0\n' "$n" "$n"; done; }
+stream=$(python3 "$root/tools/midi_capture/midi_log.py" "$log" | cut -d' ' -f3-)
+check "the device opened once, the keys' messages in order, closed at the end" diff \
+  <(grep -c '^open$' <<<"$stream"; sed -n "1,2p;$((played + 1)),\$p" <<<"$stream") \
+  <(printf '%s\n' 1 open 'program ch1 0'; notes 60 84 31; silence; notes 63; silence; echo close)
 e2e_finish

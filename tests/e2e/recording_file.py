@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""Recording files for the end-to-end tests, written and read independently of the program.
+"""Recording files read independently of the program, for the end-to-end tests.
 
-    recording_file.py write PATH KEYMODE AUTOBASS "DELAY MESSAGE SCAN SHIFT"...
-    recording_file.py compare PATH LOG [any]     the log plays the file: notes in order, on time
-                                                 (with "any", at any time)
-    recording_file.py same A B                   two recording files hold the same recording
+    recording_file.py compare PATH LOG   the capture log plays the file: notes in order, on time
+    recording_file.py same A B           two recording files hold the same recording
 """
 
 import os
@@ -28,19 +26,6 @@ TONIC = {1297: 0, 1298: 2, 1299: 4, 1300: 5, 1301: 7, 1302: 9, 1303: -1, 1304: 6
          1312: -2, 1313: 3, 1314: -4, 1315: 3, 1316: 5, 1317: 7, 1318: -4, 1319: -2, 1320: 0,
          1321: 2, 1328: 9, 1329: 4, 1330: -1, 1331: 6, 1332: 1}
 PERIOD_MS = 5
-
-
-def chunk(tag, data):
-    return tag + struct.pack("<I", len(data)) + data + (b"\0" if len(data) % 2 else b"")
-
-
-def write(path, key_mode, auto_bass, events):
-    data = b"".join(struct.pack("<IIIi", d, m, scan << 16, shift) for d, m, scan, shift in events)
-    info = chunk(b"LIST", b"INFO" + chunk(b"ISFT", b"QV by Wexi\0") + chunk(b"ISCD", b"2026-01-01\0"))
-    fmt = struct.pack("<6I", len(events), key_mode, auto_bass, 0, 0, 0)
-    body = b"QV  " + info + chunk(b"fmt ", fmt) + chunk(b"data", data)
-    with open(path, "wb") as f:
-        f.write(b"RIFF" + struct.pack("<I", len(body)) + body)
 
 
 def read(path):
@@ -82,26 +67,22 @@ def expected_notes(path):
     return out
 
 
-def compare(path, log, timed):
-    want = expected_notes(path)
+def compare(path, log):
+    want, first_delay = expected_notes(path), read(path)[2][0][0]
     got = note_messages(log) if os.path.exists(log) else []
     late = [g[0] - got[0][0] - w[0] for w, g in zip(want, got)]
     opened = [r.ms for r in midi_log.read_log(log) if r.kind == "open"] if got else []
-    wait = got[0][0] - opened[0] if opened else None
-    print(f"{len(want)} note messages expected, {len(got)} captured; playing began {wait} ms "
-          f"after the device opened; at most {max(map(abs, late), default=0)} ms off the file's timing")
-    ok = [w[1:] for w in want] == [g[1:] for g in got]
-    if timed:  # the start-up timer waits 500 ms; each note within 25 ms of its time in the file
-        ok = ok and wait is not None and 450 <= wait <= 1500 and all(abs(x) <= 25 for x in late)
-    return 0 if ok else 1
+    wait = got[0][0] - opened[0] - first_delay if got and opened else None
+    print(f"{len(want)} note messages expected, {len(got)} captured; playing began {wait} ms after "
+          f"the device opened and the first delay; at most {max(map(abs, late), default=0)} ms off")
+    # The start-up timer waits 500 ms; each note within 25 ms of its time in the file.
+    ok = [w[1:] for w in want] == [g[1:] for g in got] and wait is not None and 450 <= wait <= 1500
+    return 0 if ok and all(abs(x) <= 25 for x in late) else 1
 
 
 def main(argv):
-    if argv[1] == "write":
-        write(argv[2], int(argv[3]), int(argv[4]), [tuple(map(int, e.split())) for e in argv[5:]])
-        return 0
     if argv[1] == "compare":
-        return compare(argv[2], argv[3], argv[4:] != ["any"])
+        return compare(argv[2], argv[3])
     if argv[1] == "same":
         return 0 if read(argv[2]) == read(argv[3]) else 1
     print(__doc__)

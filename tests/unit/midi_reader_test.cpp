@@ -1,26 +1,16 @@
 #include "cli/midi_reader.h"
 
+#include "tests/unit/fake_platform.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-Bytes be32(size_t v) {
-    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-}
-
-Bytes chunk(const char* id, const Bytes& body) {
-    return cat({Bytes(id, id + 4), be32(body.size()), body});
+Bytes chunk(const char* id, const Bytes& body) { // of less than 64 KiB
+    return cat({Bytes(id, id + 4), {0, 0, uint8_t(body.size() >> 8), uint8_t(body.size())}, body});
 }
 
 Bytes header(int format, int tracks, int division) {
@@ -30,19 +20,14 @@ Bytes header(int format, int tracks, int division) {
 
 const Bytes endOfTrack{0x00, 0xFF, 0x2F, 0x00};
 
-struct Note {
-    uint64_t startUs, endUs;
-    int note, channel, track;
-    bool operator==(const Note&) const = default;
-};
-
-std::vector<Note> notesOf(const Bytes& file) {
+// Each note as (start, end, note, channel, track).
+using Notes = std::vector<std::tuple<uint64_t, uint64_t, int, int, int>>;
+Notes notesOf(const Bytes& file) {
     MidiSong song;
-    const MidiReadError error = decodeMidiSong(file.data(), file.size(), song);
-    EXPECT_TRUE(error.format == nullptr);
-    std::vector<Note> notes;
+    EXPECT_EQ(decodeMidiSong(file.data(), file.size(), song).format, nullptr);
+    Notes notes;
     for (const MidiNote& n : song.notes)
-        notes.push_back({n.startUs, n.endUs, n.note, n.channel, n.track});
+        notes.emplace_back(n.startUs, n.endUs, n.note, n.channel, n.track);
     return notes;
 }
 
@@ -54,8 +39,7 @@ TEST(MidiReader, RunningStatusVelocityZeroAndATempoChange) {
              chunk("MTrk", cat({{0x00, 0x90, 60,   0x40, 0x60, 60,   0x00, 0x00, 62, 0x40, 0x00,
                                  0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x60, 0x80, 62, 0x00},
                                 endOfTrack}))});
-    EXPECT_EQ(notesOf(file),
-              (std::vector<Note>{{0, 500000, 60, 0, 0}, {500000, 1500000, 62, 0, 0}}));
+    EXPECT_EQ(notesOf(file), (Notes{{0, 500000, 60, 0, 0}, {500000, 1500000, 62, 0, 0}}));
 }
 
 TEST(MidiReader, FormatOneTracksMergeOnOneTempoMap) {
@@ -69,9 +53,9 @@ TEST(MidiReader, FormatOneTracksMergeOnOneTempoMap) {
         cat({{0x00, 0x90, 60, 100, 0x30, 60, 90, 0x30, 0x80, 60, 0, 0x30, 60, 0x00}, endOfTrack}));
     const Bytes bass = chunk("MTrk", {0x18, 0x91, 48, 80, 0x81, 0x00, 0xB1, 7, 100});
     const Bytes file = cat({header(1, 3, 96), conductor, chunk("XFIH", {1, 2, 3}), melody, bass});
-    EXPECT_EQ(notesOf(file),
-              (std::vector<Note>{
-                  {0, 250000, 60, 0, 1}, {62500, 395833, 48, 1, 2}, {125000, 375000, 60, 0, 1}}));
+    EXPECT_EQ(
+        notesOf(file),
+        (Notes{{0, 250000, 60, 0, 1}, {62500, 395833, 48, 1, 2}, {125000, 375000, 60, 0, 1}}));
 }
 
 TEST(MidiReader, BrokenFilesAreRefusedWithAMessageAndTheirPlace) {
@@ -82,39 +66,39 @@ TEST(MidiReader, BrokenFilesAreRefusedWithAMessageAndTheirPlace) {
         std::wstring message;
     };
     const Case cases[] = {
-        {"a RIFF file", cat({chunk("RIFF", {'W', 'A', 'V', 'E'})}),
-         L"文件x.mid不是标准的MIDI文件."},
+        // each message begins 文件x.mid
+        {"a RIFF file", chunk("RIFF", {'W', 'A', 'V', 'E'}), L"不是标准的MIDI文件."},
         {"header cut short", Bytes(ok.begin(), ok.begin() + 12),
-         L"文件x.mid不完整: 一段数据比文件剩下的还长. (第4字节)"},
-        {"format 2", header(2, 1, 96), L"文件x.mid的MIDI格式不被支持(只能导入格式0和格式1)."},
-        {"division 0", header(0, 1, 0), L"文件x.mid的时间单位无效. (第12字节)"},
+         L"不完整: 一段数据比文件剩下的还长. (第4字节)"},
+        {"format 2", header(2, 1, 96), L"的MIDI格式不被支持(只能导入格式0和格式1)."},
+        {"division 0", header(0, 1, 0), L"的时间单位无效. (第12字节)"},
         {"a track missing", cat({header(1, 2, 96), chunk("MTrk", endOfTrack)}),
-         L"文件x.mid的音轨比文件头所说的少. (第2轨, 第26字节)"},
+         L"的音轨比文件头所说的少. (第2轨, 第26字节)"},
         {"track longer than the file", cat({ok, Bytes{'M', 'T', 'r', 'k', 0, 0, 1, 0, 0}}),
-         L"文件x.mid不完整: 一段数据比文件剩下的还长. (第1轨, 第18字节)"},
+         L"不完整: 一段数据比文件剩下的还长. (第1轨, 第18字节)"},
         {"note-on cut short", cat({ok, chunk("MTrk", {0x00, 0x90, 60})}),
-         L"文件x.mid不完整: 一段数据比文件剩下的还长. (第1轨, 第23字节)"},
+         L"不完整: 一段数据比文件剩下的还长. (第1轨, 第23字节)"},
         {"data without a status", cat({ok, chunk("MTrk", {0x00, 60, 100})}),
-         L"文件x.mid中有无效的MIDI事件. (第1轨, 第23字节)"},
+         L"中有无效的MIDI事件. (第1轨, 第23字节)"},
         {"data after a meta event",
          cat({ok, chunk("MTrk", {0x00, 0x90, 60, 1, 0x00, 0xFF, 0x01, 0x00, 0x00, 60, 0})}),
-         L"文件x.mid中有无效的MIDI事件. (第1轨, 第31字节)"},
+         L"中有无效的MIDI事件. (第1轨, 第31字节)"},
         {"meta longer than the track", cat({ok, chunk("MTrk", {0x00, 0xFF, 0x01, 0x05, 'a'})}),
-         L"文件x.mid不完整: 一段数据比文件剩下的还长. (第1轨, 第23字节)"},
+         L"不完整: 一段数据比文件剩下的还长. (第1轨, 第23字节)"},
         {"delta of five bytes",
          cat({ok, chunk("MTrk", {0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 1})}),
-         L"文件x.mid中有无效的MIDI事件. (第1轨, 第26字节)"},
+         L"中有无效的MIDI事件. (第1轨, 第26字节)"},
         {"tempo of two bytes", cat({ok, chunk("MTrk", {0x00, 0xFF, 0x51, 0x02, 1, 2})}),
-         L"文件x.mid中有无效的速度设置. (第1轨, 第23字节)"},
+         L"中有无效的速度设置. (第1轨, 第23字节)"},
         {"a real-time byte", cat({ok, chunk("MTrk", {0x00, 0xF8})}),
-         L"文件x.mid中有无效的MIDI事件. (第1轨, 第23字节)"},
+         L"中有无效的MIDI事件. (第1轨, 第23字节)"},
     };
     for (const Case& c : cases) {
         MidiSong song;
         song.trackCount = 99;
         const MidiReadError error = decodeMidiSong(c.file.data(), c.file.size(), song);
         ASSERT_NE(error.format, nullptr) << c.what;
-        EXPECT_EQ(midiErrorText(error, L"x.mid"), c.message) << c.what;
+        EXPECT_EQ(midiErrorText(error, L"x.mid"), L"文件x.mid" + c.message) << c.what;
         EXPECT_EQ(song.trackCount, 99u) << c.what;
     }
 }
