@@ -148,7 +148,6 @@ TEST(RecordingFile, FailedReadLeavesTheCallersRecordingAlone) {
 }
 
 TEST(RecordingFileOnDisk, SaveAndLoadARealSizedRecording) {
-    fake.reset();
     fake.today = {2026, 12, 7};
     ScratchFolder folder;
     const auto path = folder.path / "歌曲.qvi";
@@ -185,7 +184,6 @@ TEST(RecordingFileOnDisk, SaveAndLoadARealSizedRecording) {
 }
 
 TEST(RecordingFileOnDisk, TakingUpRefusesKeyModesOutsideTheMenusRange) {
-    fake.reset();
     ScratchFolder folder;
     const EventList list{{1000, 256, 30 << 16, 0}};
     const fs::path path = folder.path / "k.qvi";
@@ -201,7 +199,6 @@ TEST(RecordingFileOnDisk, TakingUpRefusesKeyModesOutsideTheMenusRange) {
 }
 
 TEST(RecordingFileOnDisk, FailuresKeepWhatWasThere) {
-    fake.reset();
     ScratchFolder folder;
     const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
     LoadedRecording out;
