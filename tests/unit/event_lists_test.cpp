@@ -12,24 +12,15 @@ namespace {
 constexpr uint32_t down = messageKeyDown, up = messageKeyUp, A = 30u << 16, S = 31u << 16;
 constexpr uint32_t repeat = 1u << 30;
 
-class EventLists : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fake.reset();
-        performance = PerformanceState{};
-        performance.deviceOpen = true;
-        releaseRecordingList();
-        releasePlaybackList();
-    }
-    void TearDown() override { fake.reset(); }
-    static const EventList& recorded() { return eventLists.recordingList; }
-};
+const EventList& recorded() {
+    return eventLists.recordingList;
+}
 
 bool same(const EventList& a, const EventList& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * 16) == 0;
 }
 
-TEST_F(EventLists, RecordsPressesAndReleasesWithTheirDelays) {
+TEST(EventLists, RecordsPressesAndReleasesWithTheirDelays) {
     EXPECT_EQ(appendPerfEvent(down, A, 0), AppendResult::dropped); // not recording
     fake.nowMs = 0xFFFFFF00u; // the millisecond counter wraps during the recording
     ASSERT_TRUE(startRecording());
@@ -43,7 +34,7 @@ TEST_F(EventLists, RecordsPressesAndReleasesWithTheirDelays) {
     EXPECT_TRUE(same(recorded(), {{0xF0, down, A | 1, 1}, {0x50, up, S | repeat, -1}}));
 }
 
-TEST_F(EventLists, StartAndStop) {
+TEST(EventLists, StartAndStop) {
     performance.deviceOpen = false;
     eventLists.recordingList = {{5, down, A, 0}};
     EXPECT_FALSE(startRecording()); // refused while the device is closed
@@ -65,7 +56,7 @@ TEST_F(EventLists, StartAndStop) {
     EXPECT_TRUE(same(eventLists.playbackList, recorded()));
 }
 
-TEST_F(EventLists, RunningOutOfMemoryKeepsWhatWasRecorded) {
+TEST(EventLists, RunningOutOfMemoryKeepsWhatWasRecorded) {
     ASSERT_TRUE(startRecording());
     appendPerfEvent(down, A, 0);
     AppendResult result = AppendResult::appended;

@@ -1,5 +1,7 @@
 #include "tests/unit/fake_platform.h"
 
+#include "engine/performance_state.h"
+#include "recording/event_lists.h"
 #include "recording/playback_scheduler.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,23 @@
 #include <unistd.h>
 
 FakePlatform fake;
+
+void freshStart() {
+    stopPlayback();
+    fake.reset();
+    performance = PerformanceState{};
+    performance.deviceOpen = true;
+    releaseRecordingList();
+    releasePlaybackList();
+}
+
+namespace {
+struct FreshStartEachTest : ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { freshStart(); }
+};
+const bool listening =
+    (::testing::UnitTest::GetInstance()->listeners().Append(new FreshStartEachTest), true);
+} // namespace
 
 void FakePlatform::fireTimer(uint32_t at) {
     nowMs = at;

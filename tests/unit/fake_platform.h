@@ -36,6 +36,10 @@ struct FakePlatform {
 };
 extern FakePlatform fake;
 
+// Back to a program just started with its device open: fakes reset, playback stopped, settings at
+// their defaults, both event lists empty. Done before every test too.
+void freshStart();
+
 // The MIDI messages sent since the last call, as "on 60, off 60, on 60 v77, program 40@15, bend
 // 8191, notes off@3": a note-on at velocity 127 and a note-off at velocity 0 name no velocity,
 // channel 0 names no channel.

@@ -13,20 +13,9 @@ namespace {
 constexpr uint32_t down = 256, up = 257, repeat = 1u << 30;
 constexpr unsigned A = 30, S = 31, D = 32, K = 37;
 
-class KeyEvents : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fake.reset();
-        performance = PerformanceState{};
-        performance.deviceOpen = true;
-        releaseRecordingList();
-        releasePlaybackList();
-    }
-};
-
 // Steps: a key letter with "+" (press), "*" (auto-repeat) or "-" (release), then "s" for Shift
 // and "c" for Ctrl held; "E" is Esc. What is expected: the notes, then the shift left in force.
-TEST_F(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
+TEST(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
     const struct {
         const char *steps, *notes;
         int shiftAfter;
@@ -44,7 +33,7 @@ TEST_F(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
         {"A+ E A* S+s", "on 60, on 62", 0} // a key held through Esc repeats silently, counts
     };
     for (const auto& scenario : scenarios) {
-        SetUp();
+        freshStart();
         std::istringstream steps(scenario.steps);
         for (std::string step; steps >> step;) {
             const size_t before = fake.sentMessages.size();
@@ -65,7 +54,7 @@ TEST_F(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
     }
 }
 
-TEST_F(KeyEvents, OutcomeTellsTheWindowWhatToDraw) {
+TEST(KeyEvents, OutcomeTellsTheWindowWhatToDraw) {
     KeyOutcome o = handleKeyEvent(down, A << 16, {false, true});
     EXPECT_TRUE(o.draw && o.pressed && !o.outOfMemory);
     EXPECT_EQ(o.scan, A);
@@ -85,7 +74,7 @@ TEST_F(KeyEvents, OutcomeTellsTheWindowWhatToDraw) {
     EXPECT_TRUE(eventLists.recordingList.empty());
 }
 
-TEST_F(KeyEvents, AutomaticBassChannelAndVelocity) {
+TEST(KeyEvents, AutomaticBassChannelAndVelocity) {
     performance.autoBass = true;
     performance.channel = 3;
     performance.velocity = 77;
@@ -94,7 +83,7 @@ TEST_F(KeyEvents, AutomaticBassChannelAndVelocity) {
     EXPECT_EQ(sent(), "on 72 v77@3, on 60 v77@15, off 72@3, off 60@15");
 }
 
-TEST_F(KeyEvents, RecordingTakesTheShiftTheKeySoundedWithAndReportsMemoryOnce) {
+TEST(KeyEvents, RecordingTakesTheShiftTheKeySoundedWithAndReportsMemoryOnce) {
     ASSERT_TRUE(startRecording());
     fake.nowMs = 100;
     const KeyOutcome first = handleKeyEvent(down, A << 16, {true, false});
@@ -117,7 +106,7 @@ TEST_F(KeyEvents, RecordingTakesTheShiftTheKeySoundedWithAndReportsMemoryOnce) {
     fake.failFromBytes = SIZE_MAX;
 }
 
-TEST_F(KeyEvents, ReplayUsesTheStoredShiftAndTheCurrentSettings) {
+TEST(KeyEvents, ReplayUsesTheStoredShiftAndTheCurrentSettings) {
     performance.keyMode = 1302; // A major
     performance.autoBass = true;
     performance.velocity = 90;

@@ -63,21 +63,12 @@ TEST(MidiExport, DeltaTimes) {
     const struct {
         uint32_t delayMs;
         Bytes delta;
-    } rows[] = {{0, {0x00}},
-                {3, {0x00}},
-                {4, {0x01}},
-                {100, {0x19}},
-                {1013, {0x82, 0x00}},
-                {502, {0x7E}},
-                {503, {0x7F}},
-                {507, {0x81, 0x00}},
-                {1000, {0x81, 0x7C}},
-                {30000, {0xBB, 0x1F}},
-                {64807, {0xFF, 0x7F}},
-                {64811, {0x81, 0x80, 0x00}},
-                {8295696, {0xFF, 0xFF, 0x7F}},
-                {8295700, {0x81, 0x80, 0x80, 0x00}},
-                {0xFFFFFFFFu, {0x84, 0x85, 0xDD, 0xFC, 0x5D}}};
+    } rows[] = {// clang-format off
+        {0, {0x00}}, {3, {0x00}}, {4, {0x01}}, {100, {0x19}}, {1013, {0x82, 0x00}}, {502, {0x7E}},
+        {503, {0x7F}}, {507, {0x81, 0x00}}, {1000, {0x81, 0x7C}}, {30000, {0xBB, 0x1F}},
+        {64807, {0xFF, 0x7F}}, {64811, {0x81, 0x80, 0x00}}, {8295696, {0xFF, 0xFF, 0x7F}},
+        {8295700, {0x81, 0x80, 0x80, 0x00}}, {0xFFFFFFFFu, {0x84, 0x85, 0xDD, 0xFC, 0x5D}}};
+    // clang-format on
     for (const auto& r : rows) {
         const Bytes file = encode({{r.delayMs, 256, 30 << 16, 0}});
         EXPECT_EQ(slice(file, firstEvent, r.delta.size() + 1), cat({r.delta, Bytes({0x90})}))
@@ -115,7 +106,6 @@ TEST(MidiExport, FailuresLeaveNoFileAndKeepAnOldOne) {
     EXPECT_EQ(midiTrackCapacity(536870907), 4294967292u); // the largest a track length can say
     EXPECT_FALSE(midiTrackCapacity(536870908));
     EXPECT_FALSE(midiTrackCapacity(SIZE_MAX));
-    fake.reset();
     ScratchFolder folder;
     const auto path = folder.path / "song.mid";
     EXPECT_FALSE(exportMidiFile(pressA, 1306, 0, false, path));

@@ -9,28 +9,20 @@ namespace {
 
 using Numbers = std::vector<uint32_t>;
 
-class Playback : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        stopPlayback();
-        fake.reset();
-    }
-    void TearDown() override { stopPlayback(); }
-    static void events(const Numbers& delays) {
-        eventLists.playbackList.clear();
-        for (uint32_t d : delays)
-            eventLists.playbackList.push_back({d, 256, 30 << 16, 0});
-    }
-    // Everything taken was given back, and nothing is left running.
-    static bool idle() {
-        return !playbackRunning() && fake.liveTimers() == 0 &&
-               fake.periodsBegun == fake.periodsEnded;
-    }
-};
+void events(const Numbers& delays) {
+    eventLists.playbackList.clear();
+    for (uint32_t d : delays)
+        eventLists.playbackList.push_back({d, 256, 30 << 16, 0});
+}
+
+// Everything taken was given back, and nothing is left running.
+bool idle() {
+    return !playbackRunning() && fake.liveTimers() == 0 && fake.periodsBegun == fake.periodsEnded;
+}
 
 // Each timer aims at the ideal time of its event, never sooner than one period (at most 5 ms)
 // from now; a loop's next pass starts where the last one ideally ended, after its first delay.
-TEST_F(Playback, TimersAimAtTheIdealTimes) {
+TEST(Playback, TimersAimAtTheIdealTimes) {
     const struct {
         bool loop;
         unsigned maxPeriod;
@@ -54,7 +46,7 @@ TEST_F(Playback, TimersAimAtTheIdealTimes) {
          {0, 1, 0},
          0}}; // early callbacks, and a clock that wraps
     for (const auto& c : cases) {
-        SetUp();
+        freshStart();
         events(c.delays);
         fake.maxPeriod = c.maxPeriod;
         fake.nowMs = c.start;
@@ -71,14 +63,14 @@ TEST_F(Playback, TimersAimAtTheIdealTimes) {
         stopPlayback();
         EXPECT_TRUE(idle());
     }
-    SetUp();
+    freshStart();
     events({}); // nothing to play: over at once
     EXPECT_TRUE(startPlayback(true));
     EXPECT_EQ(fake.playbackEnds, 1);
     EXPECT_EQ(fake.periodsBegun, 0);
 }
 
-TEST_F(Playback, StopsAndRestarts) {
+TEST(Playback, StopsAndRestarts) {
     events({10, 10});
     startPlayback(true);
     stopPlayback(); // before the first timer fires
@@ -101,9 +93,9 @@ TEST_F(Playback, StopsAndRestarts) {
 }
 
 // A timer that cannot be created ends the chain silently: at the start, in a pass, at a new pass.
-TEST_F(Playback, TimerFailures) {
+TEST(Playback, TimerFailures) {
     for (unsigned firesBeforeFailing : {0u, 1u, 2u}) {
-        SetUp();
+        freshStart();
         events({10, 10});
         fake.timerFails = firesBeforeFailing == 0;
         EXPECT_EQ(startPlayback(true), firesBeforeFailing != 0);
