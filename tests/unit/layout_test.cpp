@@ -6,9 +6,6 @@
 
 namespace {
 
-// Keyboard origin, control rectangles, pictures and command states are checked on the real
-// window (tests/win).
-
 TEST(InstrumentTable, GeneralMidiOrderAndKeyLabels) {
     for (int family = 0; family < instrumentFamilyCount; ++family)
         for (int entry = 0; entry < 8; ++entry) // the menu's command is its program number
@@ -26,6 +23,54 @@ TEST(InstrumentTable, GeneralMidiOrderAndKeyLabels) {
         EXPECT_EQ(keyModeLabel(key.id), key.label) << key.id;
     EXPECT_EQ(instrumentLabel(0, 1297), L"三角钢琴    1=C");
     EXPECT_EQ(instrumentLabel(127, 1310), L"枪声    ");
+}
+
+// With "M" 8 x 16 pixels; divisions truncate toward zero.
+TEST(Layout, KeyboardOriginBarsAndButtons) {
+    const struct {
+        int width, height, left, top;
+        ControlRect velocity, pitchBend, record, stopPlay;
+    } sizes[] = {
+        {1000,
+         600,
+         262,
+         238,
+         {850, 180, 25, 240},
+         {900, 180, 25, 240},
+         {348, 480, 48, 28},
+         {604, 480, 48, 28}},
+        {474,
+         156,
+         0,
+         16,
+         {402, 46, 11, 62},
+         {426, 46, 11, 62},
+         {85, 124, 48, 28},
+         {341, 124, 48, 28}},
+        {473,
+         155,
+         -1,
+         16,
+         {402, 46, 11, 62},
+         {425, 46, 11, 62},
+         {84, 124, 48, 28},
+         {340, 124, 48, 28}},
+        {0, 0, -237, -62, {0, 0, 0, 0}, {0, 0, 0, 0}, {-152, 0, 48, 28}, {104, 0, 48, 28}}};
+    auto same = [](const ControlRect& a, const ControlRect& b) {
+        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+    };
+    for (const auto& s : sizes) {
+        Layout values;
+        values.cellWidth = 8;
+        values.cellHeight = 16;
+        layoutForSize(values, s.width, s.height);
+        EXPECT_EQ(values.keyboardLeft, s.left) << s.width;
+        EXPECT_EQ(values.keyboardTop, s.top) << s.height;
+        EXPECT_TRUE(same(scrollBarRect(values, 0), s.velocity)) << s.width;
+        EXPECT_TRUE(same(scrollBarRect(values, 1), s.pitchBend)) << s.width;
+        EXPECT_TRUE(same(buttonRect(values, 0), s.record)) << s.width;
+        EXPECT_TRUE(same(buttonRect(values, 4), s.stopPlay)) << s.width;
+    }
 }
 
 // Keys Q (octave 3), R (octave 4), A (octave 5) and K (octave 6) with the keyboard at (100, 200).
