@@ -42,11 +42,10 @@ Bytes recording(const Bytes& fmt, const Bytes& data) {
     return riff("QV  ", cat({chunk("fmt ", fmt), chunk("data", data)}));
 }
 
-// Null when the file was taken, else its message; out is left alone on failure.
-const wchar_t* decode(const Bytes& file, LoadedRecording* out = nullptr) {
-    LoadedRecording ignored;
+// Null when the file was taken, else its message.
+const wchar_t* decode(const Bytes& file, LoadedRecording& out) {
     const MemoryBytes memory{file.data(), file.size()};
-    return decodeRecording(memoryByteSource(memory), out ? *out : ignored);
+    return decodeRecording(memoryByteSource(memory), out);
 }
 
 TEST(RecordingFile, HeaderIsByteExact) {
@@ -74,7 +73,7 @@ TEST(RecordingFile, ReaderFindsItsChunksAndTakesFieldsAsStored) {
                                               chunk("abcd", Bytes(3, 1)), chunk("data", stored)})),
                             text("trailing", 8)});
     LoadedRecording out;
-    ASSERT_EQ(decode(file, &out), nullptr);
+    ASSERT_EQ(decode(file, out), nullptr);
     EXPECT_EQ(out.keyModeId, 0x80000515u);
     EXPECT_EQ(out.autoBassWord, 0x01000001u);
     ASSERT_EQ(out.events.size(), 8u);
@@ -83,30 +82,28 @@ TEST(RecordingFile, ReaderFindsItsChunksAndTakesFieldsAsStored) {
     EXPECT_EQ(out.events[7].octaveShift, -2);
 }
 
+// A refused file leaves the caller's recording as it was, and its sizes are never trusted.
 TEST(RecordingFile, RefusedFiles) {
     const wchar_t *notStandard = msgNotStandardFile, *notSupported = msgNotSupportedFile,
                   *cannotRead = msgCannotReadFile;
+    const Bytes fmt = chunk("fmt ", format(1)), data = chunk("data", events(1));
     const struct {
         const char* name;
         Bytes file;
         const wchar_t* error;
+        size_t failFromBytes = SIZE_MAX;
     } cases[] = {
+        // clang-format off
         {"empty", {}, notStandard},
         {"text", text("hello, world", 12), notStandard},
-        {"other form", riff("WAVE", cat({chunk("fmt ", format(1)), chunk("data", events(1))})),
+        {"other form", riff("WAVE", cat({fmt, data})), notStandard},
+        {"no fmt", riff("QV  ", data), notStandard},
+        {"no data", riff("QV  ", fmt), notStandard},
+        {"data first", riff("QV  ", cat({data, fmt})), notStandard},
+        {"RIFF size ends before fmt", cat({text("RIFF", 4), le32(4), text("QV  ", 4), fmt, data}),
          notStandard},
-        {"no fmt", riff("QV  ", chunk("data", events(1))), notStandard},
-        {"no data", riff("QV  ", chunk("fmt ", format(1))), notStandard},
-        {"data first", riff("QV  ", cat({chunk("data", events(1)), chunk("fmt ", format(1))})),
-         notStandard},
-        {"RIFF size ends before fmt",
-         cat({text("RIFF", 4), le32(4), text("QV  ", 4), chunk("fmt ", format(1)),
-              chunk("data", events(1))}),
-         notStandard},
-        {"RIFF size ends inside the data chunk's header",
-         cat({text("RIFF", 4), le32(43), text("QV  ", 4), chunk("fmt ", format(1)),
-              chunk("data", events(1))}),
-         notStandard},
+        {"RIFF size ends in the data chunk's header",
+         cat({text("RIFF", 4), le32(43), text("QV  ", 4), fmt, data}), notStandard},
         {"fmt of 20", recording(format(1, 1297, 0, 20), events(1)), notSupported},
         {"fmt of 28", recording(format(1, 1297, 0, 28), events(1)), notSupported},
         {"count 0", recording(format(0), {}), notSupported},
@@ -114,37 +111,32 @@ TEST(RecordingFile, RefusedFiles) {
         {"one record short", recording(format(3), events(2)), notSupported},
         {"one record long", recording(format(3), events(4)), notSupported},
         {"16 x count wraps in 32 bits", recording(format(0x10000001u), events(1)), notSupported},
-        {"data promises more than the file holds",
-         riff("QV  ",
-              cat({chunk("fmt ", format(1000000)), text("data", 4), le32(16000000), events(1)})),
+        {"data beyond the file", riff("QV  ", cat({chunk("fmt ", format(1000000)),
+                                                   text("data", 4), le32(16000000), events(1)})),
          cannotRead},
         {"RIFF size beyond the end of fmt",
          cat({text("RIFF", 4), le32(200), text("QV  ", 4), text("fmt ", 4), le32(24), le32(1)}),
-         cannotRead}};
+         cannotRead},
+        {"no memory for the events", recording(format(4), events(4)), cannotRead, 64}};
+    // clang-format on
     for (const auto& c : cases) {
+        LoadedRecording out;
+        out.events = {{1, 256, 30 << 16, 0}};
+        out.keyModeId = 1299;
+        out.autoBassWord = 1;
         fake.reset();
-        EXPECT_EQ(decode(c.file), c.error) << c.name;
-        EXPECT_LT(fake.largestAllocation, 1u << 20) << c.name; // sizes are never trusted
+        fake.failFromBytes = c.failFromBytes;
+        const wchar_t* error = decode(c.file, out);
+        fake.failFromBytes = SIZE_MAX;
+        EXPECT_EQ(error, c.error) << c.name;
+        EXPECT_LT(fake.largestAllocation, 1u << 20) << c.name;
+        EXPECT_TRUE(out.events.size() == 1 && out.keyModeId == 1299 && out.autoBassWord == 1)
+            << c.name;
     }
     const Bytes whole = recording(format(2), events(2));
-    for (size_t length = 0; length < whole.size(); ++length)
-        EXPECT_NE(decode(Bytes(whole.begin(), whole.begin() + length)), nullptr) << length;
-}
-
-TEST(RecordingFile, FailedReadLeavesTheCallersRecordingAlone) {
     LoadedRecording out;
-    out.events = {{1, 256, 30 << 16, 0}};
-    out.keyModeId = 1299;
-    out.autoBassWord = 1;
-    EXPECT_EQ(decode(recording(format(2), events(1)), &out), msgNotSupportedFile);
-    const Bytes four = recording(format(4), events(4));
-    fake.failFromBytes = 64; // no memory for the events
-    const wchar_t* error = decode(four, &out);
-    fake.reset();
-    EXPECT_EQ(error, msgCannotReadFile);
-    EXPECT_EQ(out.events.size(), 1u);
-    EXPECT_EQ(out.keyModeId, 1299u);
-    EXPECT_EQ(out.autoBassWord, 1u);
+    for (size_t length = 0; length < whole.size(); ++length)
+        EXPECT_NE(decode(Bytes(whole.begin(), whole.begin() + length), out), nullptr) << length;
 }
 
 TEST(RecordingFileOnDisk, SaveAndLoadARealSizedRecording) {
