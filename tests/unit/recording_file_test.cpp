@@ -218,10 +218,4 @@ TEST(RecordingFileOnDisk, FailuresKeepWhatWasThere) {
     EXPECT_EQ(folder.fileCount(), 2u);
 }
 
-TEST(FileMessages, NameFillsThePlaceholder) {
-    EXPECT_EQ(fillMessage(msgCannotReadFile, L"a.qvi"), L"不能读取文件a.qvi.");
-    EXPECT_EQ(fillMessage(msgNotStandardFile, L"%s"), L"文件%s不是标准的Tonvira文件.");
-    EXPECT_EQ(fillMessage(L"no name", L"x"), L"no name");
-}
-
 } // namespace
