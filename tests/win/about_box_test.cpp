@@ -8,33 +8,32 @@
 
 namespace {
 
-// While the modal box runs its own loop, a thread timer finds it, hands it to the test and
-// then types the closing key; a box still open two seconds later is ended by force.
-struct BoxRun {
-    HWND owner;
+// The modal box runs its own message loop, so a thread timer drives it: once the box shows, the
+// test looks at it and types the closing key; a box still open 40 ticks later is ended by force.
+struct {
     std::function<void(HWND)> whileOpen;
     WPARAM closingKey;
-    HWND dialog = nullptr;
-    DWORD keyTime = 0;
-    bool forced = false;
-} * run;
+    HWND dialog;
+    int ticks;
+} run;
 
 void CALLBACK onBoxTimer(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)))
-        if (GetWindow(dialog, GW_OWNER) == run->owner && IsWindowVisible(dialog))
-            break;
-    if (dialog && !run->dialog) {
-        run->dialog = dialog;
+    HWND dialog = FindWindowW(L"#32770", nullptr);
+    if (!dialog || !IsWindowVisible(dialog))
+        return;
+    if (!run.dialog) {
+        run.dialog = dialog;
         UpdateWindow(dialog);
-        run->whileOpen(dialog);
-        HWND focus = GetFocus();
-        PostMessageW(IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, run->closingKey, 0);
-        run->keyTime = GetTickCount();
-    } else if (dialog && GetTickCount() - run->keyTime > 2000) {
-        run->forced = true;
+        run.whileOpen(dialog);
+        PostMessageW(dialog, WM_KEYDOWN, run.closingKey, 0);
+    } else if (++run.ticks == 40) {
         EndDialog(dialog, 0);
     }
+}
+
+std::wstring textOf(HWND window) {
+    wchar_t text[64] = {};
+    return std::wstring(text, GetWindowTextW(window, text, 64));
 }
 
 // Whether a link shows purple (RGB 150, 0, 150) and black pixels.
@@ -77,22 +76,27 @@ class AboutBox : public WindowTest {
     }
     // Opens the box with the About command and closes it with the key; true when it closed so.
     bool openAbout(std::function<void(HWND)> whileOpen, WPARAM closingKey) {
-        BoxRun box{window, std::move(whileOpen), closingKey};
-        run = &box;
+        run = {std::move(whileOpen), closingKey, nullptr, 0};
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, onBoxTimer);
         command(ID_ABOUT);
         KillTimer(nullptr, timer);
-        return box.dialog && !box.forced && !IsWindow(box.dialog) && IsWindowEnabled(window);
+        return run.dialog && run.ticks < 40 && !IsWindow(run.dialog) && IsWindowEnabled(window);
     }
 };
 
-// Points on a link's edge are outside it; the mail link opens mailto; a visited link turns
-// purple and is purple again when the box reopens. Esc closes the box, and Enter.
+// The box's texts (as the resource script's code page gives them); points on a link's edge are
+// outside it; the mail link opens mailto; a visited link turns purple and is purple again when
+// the box reopens. Esc closes the box, and Enter.
 TEST_F(AboutBox, LinksTheirEdgesAndVisitedColourAndTheClosingKeys) {
     const HCURSOR hand = LoadCursorW(shell.instance, MAKEINTRESOURCEW(IDC_PLAY_CURSOR));
     const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
     auto whileOpen = [&](HWND dialog) {
         EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & WS_CAPTION, 0);
+        std::wstring texts = textOf(dialog); // none: the box has no title
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            texts += textOf(child).empty() ? L"" : L"|" + textOf(child);
+        EXPECT_EQ(texts,
+                  L"|确定|BITMAP|把电脑键盘变成乐器。|下载地址一：|下载地址二：|联系：|主页：");
         const RECT r = linkArea(dialog, IDC_LINK_MAIL);
         const int midX = (r.left + r.right) / 2, midY = (r.top + r.bottom) / 2;
         for (POINT p : {POINT{r.left, midY}, {r.right, midY}, {midX, r.top}, {midX, r.bottom}}) {

@@ -9,9 +9,7 @@
 
 struct Fakes {
     unsigned devices = 1;
-    bool mapper = true;
     bool openFails = false;
-    int unreadable = -2;        // a device whose name cannot be read
     std::vector<uint32_t> sent; // every short message, in order
     int closes = 0;
     std::vector<std::wstring> boxes; // "caption | text | type" of each message box

@@ -7,6 +7,7 @@
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
 #include "resources/resource_ids.h"
+#include "tests/midi_text.h"
 #include "tests/win/fake_devices.h"
 
 #include <gtest/gtest.h>
@@ -16,27 +17,19 @@
 #include <utility>
 #include <vector>
 
-using Texts = std::vector<std::string>;
 using WideTexts = std::vector<std::wstring>;
 
-// The messages sent since the last call: "on 60", "off 48@15", "cc123@3", "program 40",
-// "bend 8191"; the channel follows @ when it is not the first.
-inline Texts sent() {
-    static const char* const kinds[] = {"off ", "on ", "?", "cc", "program ", "?", "bend "};
-    Texts out;
-    for (uint32_t m : std::exchange(fake.sent, {})) {
-        const uint32_t kind = m >> 4 & 7, data1 = m >> 8 & 0xFF, data2 = m >> 16 & 0xFF;
-        std::string text = kinds[kind] + std::to_string(kind == 6 ? data1 | data2 << 7 : data1);
-        out.push_back((m & 0x0F) ? text + "@" + std::to_string(m & 0x0F) : text);
-    }
-    return out;
+// The MIDI messages sent since the last call.
+inline std::string sent() {
+    return describeMidi(std::exchange(fake.sent, {}));
 }
 
 // The given messages, then All Notes Off on the sixteen channels.
-inline Texts thenSilence(Texts before = {}) {
-    for (int c = 0; c < 16; ++c)
-        before.push_back(c ? "cc123@" + std::to_string(c) : "cc123");
-    return before;
+inline std::string thenSilence(const std::string& before = "") {
+    std::vector<uint32_t> silence;
+    for (uint32_t channel = 0; channel < 16; ++channel)
+        silence.push_back(0x7BB0 | channel);
+    return before + (before.empty() ? "" : ", ") + describeMidi(silence);
 }
 
 inline std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
