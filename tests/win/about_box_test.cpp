@@ -1,7 +1,5 @@
 // The About box, run modally from the main window's command as the program does, and the help
 // command without HTML Help.
-#include "app/about_box.h"
-#include "app/help_command.h"
 #include "tests/win/window_fixture.h"
 
 #include <functional>
@@ -19,35 +17,25 @@ struct {
 
 void CALLBACK onBoxTimer(HWND, UINT, UINT_PTR, DWORD) {
     HWND dialog = FindWindowW(L"#32770", nullptr);
-    if (!dialog || !IsWindowVisible(dialog))
-        return;
-    if (!run.dialog) {
+    if (dialog && !run.dialog) {
         run.dialog = dialog;
         UpdateWindow(dialog);
         run.whileOpen(dialog);
         PostMessageW(dialog, WM_KEYDOWN, run.closingKey, 0);
-    } else if (++run.ticks == 40) {
+    } else if (dialog && ++run.ticks == 40) {
         EndDialog(dialog, 0);
     }
 }
 
-std::wstring textOf(HWND window) {
-    wchar_t text[64] = {};
-    return std::wstring(text, GetWindowTextW(window, text, 64));
-}
-
-// Whether a link shows purple (RGB 150, 0, 150) and black pixels.
-std::pair<bool, bool> purpleAndBlack(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
+// Whether the control shows a pixel of the colour.
+bool paints(HWND control, COLORREF colour) {
     RECT area{};
     GetClientRect(control, &area);
     HDC dc = GetDC(control);
-    std::pair<bool, bool> seen;
+    bool seen = false;
     for (int y = 0; y < area.bottom; ++y)
-        for (int x = 0; x < area.right; ++x) {
-            seen.first |= GetPixel(dc, x, y) == RGB(150, 0, 150);
-            seen.second |= GetPixel(dc, x, y) == RGB(0, 0, 0);
-        }
+        for (int x = 0; x < area.right; ++x)
+            seen |= GetPixel(dc, x, y) == colour;
     ReleaseDC(control, dc);
     return seen;
 }
@@ -68,12 +56,6 @@ HCURSOR cursorAt(HWND dialog, int x, int y, UINT message = WM_MOUSEMOVE) {
 
 class AboutBox : public WindowTest {
   protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        aboutBox = AboutBoxState{};
-        helpBinding = HelpBinding{};
-        ASSERT_TRUE(create());
-    }
     // Opens the box with the About command and closes it with the key; true when it closed so.
     bool openAbout(std::function<void(HWND)> whileOpen, WPARAM closingKey) {
         run = {std::move(whileOpen), closingKey, nullptr, 0};
@@ -84,15 +66,17 @@ class AboutBox : public WindowTest {
     }
 };
 
-// The box's texts (as the resource script's code page gives them); points on a link's edge are
-// outside it; the mail link opens mailto; a visited link turns purple and is purple again when
-// the box reopens. Esc closes the box, and Enter.
-TEST_F(AboutBox, LinksTheirEdgesAndVisitedColourAndTheClosingKeys) {
+// The texts, as the resource script's code page makes them; points on a link's edge are outside
+// it; the mail link opens mailto; a visited link turns purple and is purple again when the box
+// reopens. Esc closes the box, and Enter.
+TEST_F(AboutBox, TextsLinksTheirEdgesAndVisitedColourAndTheClosingKeys) {
+    ASSERT_TRUE(create());
     const HCURSOR hand = LoadCursorW(shell.instance, MAKEINTRESOURCEW(IDC_PLAY_CURSOR));
     const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    const COLORREF purple = RGB(150, 0, 150);
     auto whileOpen = [&](HWND dialog) {
         EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & WS_CAPTION, 0);
-        std::wstring texts = textOf(dialog); // none: the box has no title
+        std::wstring texts = textOf(dialog); // no title
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             texts += textOf(child).empty() ? L"" : L"|" + textOf(child);
         EXPECT_EQ(texts,
@@ -107,24 +91,25 @@ TEST_F(AboutBox, LinksTheirEdgesAndVisitedColourAndTheClosingKeys) {
         EXPECT_EQ(cursorAt(dialog, r.left + 1, r.top + 1), hand);
         EXPECT_EQ(cursorAt(dialog, r.right - 1, r.bottom - 1), hand);
         EXPECT_EQ(cursorAt(dialog, r.left + 1, r.top + 1, WM_LBUTTONDOWN), hand); // not hourglass
-        EXPECT_FALSE(purpleAndBlack(dialog, IDC_LINK_HOME).first);
+        EXPECT_FALSE(paints(GetDlgItem(dialog, IDC_LINK_HOME), purple));
         const RECT home = linkArea(dialog, IDC_LINK_HOME);
         cursorAt(dialog, home.left + 2, (home.top + home.bottom) / 2, WM_LBUTTONDOWN);
-        EXPECT_TRUE(purpleAndBlack(dialog, IDC_LINK_HOME).first);
+        EXPECT_TRUE(paints(GetDlgItem(dialog, IDC_LINK_HOME), purple));
     };
     EXPECT_TRUE(openAbout(whileOpen, VK_ESCAPE));
     EXPECT_EQ(fake.shellOpened,
               (WideTexts{L"mailto:tonvira@example.org", L"https://tonvira.example.org/"}));
     EXPECT_TRUE(openAbout(
-        [](HWND dialog) {
+        [&](HWND dialog) {
             for (int id : {IDC_LINK_HOME, IDC_LINK_MAIL, IDC_LINK_DOWNLOAD1, IDC_LINK_DOWNLOAD2})
-                EXPECT_EQ(purpleAndBlack(dialog, id).first, id < IDC_LINK_DOWNLOAD1) << id;
-            EXPECT_TRUE(purpleAndBlack(dialog, IDC_LINK_DOWNLOAD1).second);
+                EXPECT_EQ(paints(GetDlgItem(dialog, id), purple), id < IDC_LINK_DOWNLOAD1) << id;
+            EXPECT_TRUE(paints(GetDlgItem(dialog, IDC_LINK_DOWNLOAD1), RGB(0, 0, 0)));
         },
         VK_RETURN));
 }
 
 TEST_F(AboutBox, HelpWithoutHtmlHelpDoesNothingAndLooksForItOnce) {
+    ASSERT_TRUE(create());
     command(ID_HELP);
     command(ID_HELP);
     EXPECT_EQ(fake.helpLibraryLoads, 1);

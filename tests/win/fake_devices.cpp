@@ -1,7 +1,7 @@
-// The fakes behind the platform and system seams (see fake_devices.h).
-#include "tests/win/fake_devices.h"
+// The doubles behind the platform and system seams (see Fakes in window_fixture.h).
 #include "app/system_seam.h"
 #include "engine/platform.h"
+#include "tests/win/window_fixture.h"
 
 #include <cwchar>
 

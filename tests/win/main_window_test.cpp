@@ -141,9 +141,7 @@ TEST_F(MainWindow, TheInstrumentPictureFollowsTheInstrumentAndTheDrumChannel) {
     ASSERT_TRUE(create());
     auto showsPicture = [&](int n) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        RECT client{};
-        GetClientRect(window, &client);
-        const int left = (client.right - pictureWidth) / 2;
+        const int left = (layout.clientWidth - pictureWidth) / 2;
         bool same = true;
         for (POINT p : {POINT{85, 70}, {40, 40}, {120, 100}, {60, 110}, {100, 30}, {30, 90}})
             same = same && shows(window, left + p.x, pictureTop + p.y, shell.instrumentPicture,
