@@ -73,7 +73,7 @@ TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
 // Shift is read as a key goes down, for the note and for the key's cap (the raised one at 76 in
 // the key picture, the plain one at 0); Esc arrives as a character; a button with the focus
 // hands keys back; a click plays the key under the pointer until the button goes up anywhere.
-TEST_F(MainWindow, KeysShiftEscapeFocusAndMouse) {
+TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     ASSERT_TRUE(create());
     sent();
     const PixelRect cell = keyCell(keyTable[30], layout.keyboardLeft, layout.keyboardTop);
@@ -98,13 +98,8 @@ TEST_F(MainWindow, KeysShiftEscapeFocusAndMouse) {
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELONG(5, 5));
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(sent(), "on 60, on 43, off 43");
-}
-
-// The velocity bar's thumb follows the drag and the next note takes it; the pitch bend bar
-// sends the bend while dragged and springs back when let go.
-TEST_F(MainWindow, ExpressionBars) {
-    ASSERT_TRUE(create());
-    sent();
+    // The velocity bar's thumb follows the drag and the next note takes it; the pitch bend bar
+    // sends the bend while dragged and springs back when let go.
     auto scroll = [&](HWND bar, int code, int thumb) {
         SendMessageW(window, WM_VSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(bar));
         return GetScrollPos(bar, SB_CTL);
