@@ -90,14 +90,14 @@ TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     SendMessageW(window, WM_CHAR, 27, 0);
     EXPECT_EQ(sent(), thenSilence("on 72, off 72, on 72"));
     SetFocus(shell.buttons[0]);
-    SendMessageW(shell.buttons[0], WM_KEYDOWN, 'A', 30 << 16);
+    SendMessageW(shell.buttons[0], WM_KEYDOWN, 'S', 31 << 16);
     EXPECT_EQ(GetFocus(), window);
     const LPARAM onQ = MAKELONG(layout.keyboardLeft + 10, layout.keyboardTop + 40);
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, onQ);
     EXPECT_EQ(GetCapture(), window);
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELONG(5, 5));
     EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_EQ(sent(), "on 60, on 43, off 43");
+    EXPECT_EQ(sent(), "on 62, on 43, off 43");
     // The velocity bar's thumb follows the drag and the next note takes it; the pitch bend bar
     // sends the bend while dragged and springs back when let go.
     auto scroll = [&](HWND bar, int code, int thumb) {
