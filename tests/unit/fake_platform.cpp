@@ -3,6 +3,7 @@
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
 #include "recording/playback_scheduler.h"
+#include "tests/midi_text.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <iterator>
 #include <new>
 #include <unistd.h>
+#include <utility>
 
 FakePlatform fake;
 
@@ -49,25 +51,7 @@ int FakePlatform::liveTimers() const {
 }
 
 std::string sent() {
-    std::string out;
-    for (uint32_t m : fake.sentMessages) {
-        const unsigned status = m & 0xF0, channel = m & 0x0F, d1 = m >> 8 & 0xFF, d2 = m >> 16;
-        std::string s = "other " + std::to_string(m);
-        if (status == 0x90 || status == 0x80) {
-            s = (status == 0x90 ? "on " : "off ") + std::to_string(d1);
-            if (d2 != (status == 0x90 ? 127u : 0u))
-                s += " v" + std::to_string(d2);
-        } else if (status == 0xB0 && d1 == 123 && d2 == 0) {
-            s = "notes off";
-        } else if (status == 0xC0 && d2 == 0) {
-            s = "program " + std::to_string(d1);
-        } else if (status == 0xE0 && d2 < 128) {
-            s = "bend " + std::to_string(d1 | d2 << 7);
-        }
-        out += (out.empty() ? "" : ", ") + (channel ? s + "@" + std::to_string(channel) : s);
-    }
-    fake.sentMessages.clear();
-    return out;
+    return describeMidi(std::exchange(fake.sentMessages, {}));
 }
 
 Bytes text(const char* s, size_t n) {

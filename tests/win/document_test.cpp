@@ -1,10 +1,14 @@
 // Playback and the document in the real window: play/loop/stop, save, save as, load, export,
-// the save-changes prompt on close, log-off and load, and the command-line file.
+// the save-changes prompt on close, log-off and load, and the command-line file; and the files
+// themselves under Windows: long Chinese paths, and a target that cannot be replaced is kept.
+#include "recording/midi_export.h"
 #include "recording/playback_scheduler.h"
 #include "recording/recording_file.h"
 #include "tests/win/window_fixture.h"
 
-#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -31,13 +35,13 @@ TEST_F(Document, PlayOnceLoopAndStop) {
     sent();
     command(ID_PLAY);
     pumpFor(300);
-    EXPECT_EQ(sent(), thenSilence({"on 60"}));
+    EXPECT_EQ(sent(), thenSilence("on 60"));
     EXPECT_EQ(commandStates(), "101101111 10110");
     command(ID_PLAY_LOOP);
     EXPECT_EQ(commandStates(), "000010000 00001");
     pumpFor(200);
-    const Texts passes = sent();
-    EXPECT_GE(std::count(passes.begin(), passes.end(), "on 60"), 2);
+    const std::string passes = sent();
+    EXPECT_NE(passes.find("on 60"), passes.rfind("on 60")); // at least twice
     command(ID_PLAY_STOP);
     EXPECT_EQ(sent(), thenSilence());
     EXPECT_EQ(commandStates(), "101101111 10110");
@@ -130,48 +134,94 @@ TEST_F(Document, SaveExportAndTheThreeFileDialogs) {
 }
 
 // The command-line file is taken up at start and played half a second later, but not once
-// recording has started, nor with the device closed.
-TEST_F(Document, TheStartupFileIsLoadedAndPlayedOnceUnlessRecordingOrClosed) {
-    const std::wstring line = recordingFile(L"start.qvi", 1302, true);
-    for (int run : {0, 1, 2}) { // plays; recording started; the device closed
+// recording has started, nor with the device closed; a file that cannot be used is reported and
+// leaves the recording empty.
+TEST_F(Document, TheStartupFile) {
+    const std::wstring good = recordingFile(L"start.qvi", 1302, true);
+    const std::wstring quoted = L"\"" + recordingFile(L"with blank.qvi", 1297, false) + L"\"";
+    const std::wstring odd = recordingFile(L"odd.qvi", 1296, false), tooLong(300, L'x');
+    const std::tuple<std::wstring, std::wstring, std::string> cases[] = {
+        {good, L"", "101100111 10110"}, // played: Save stays grayed
+        {good, L"", "010000000 01000"}, // recording started first
+        {good, L"Cannot open MIDI device", "101100101 10110"},
+        {quoted, L"不能找到或打开文件" + quoted + L".", "100000001 10000"}, // as a shell passes it
+        {odd, L"文件" + odd + L"不是被支持的Tonvira文件.", "100000001 10000"},
+        {tooLong, L"不能找到或打开文件" + std::wstring(260, L'x') + L".", "100000001 10000"},
+    };
+    for (int i = 0; i < 6; ++i) {
+        const auto& [line, message, statesAfter] = cases[i];
+        const bool loaded = i < 3;
         WindowTest::SetUp();
         shell.commandLine = line.c_str();
-        fake.openFails = run == 2;
+        fake.openFails = i == 2;
         ASSERT_TRUE(create());
-        EXPECT_EQ(title(), L"Tonvira - [" + line + L"]");
-        EXPECT_TRUE(checked(1302) && checked(ID_AUTO_BASS));
-        EXPECT_EQ(commandStates(), "101100101 10110");
-        if (run == 1) {
+        EXPECT_EQ(boxes(), message.empty() ? WideTexts{} : WideTexts{warning(message)});
+        EXPECT_EQ(title(), std::wstring(L"Tonvira - [") + (loaded ? line : L"未命名") + L"]");
+        EXPECT_EQ(checked(1302) && checked(ID_AUTO_BASS), loaded);
+        EXPECT_EQ(commandStates(), loaded ? "101100101 10110" : "100000001 10000");
+        if (i == 1) {
             command(ID_RECORD_START);
             SendMessageW(window, WM_TIMER, startupPlayTimer, 0); // a tick already queued
         }
         sent();
         pumpFor(900);
-        EXPECT_EQ(sent(), run ? Texts{} : thenSilence({"on 69", "on 57@15", "off 69", "off 57@15"}))
-            << run;
-        EXPECT_EQ(commandStates(), run == 1   ? "010000000 01000"   // recording
-                                   : run == 0 ? "101100111 10110"   // played: Save stays grayed
-                                              : "101100101 10110"); // the device closed
+        EXPECT_EQ(sent(), i ? "" : thenSilence("on 69, on 57@15, off 69, off 57@15")) << i;
+        EXPECT_TRUE(boxes().empty()) << i; // no play refused
+        EXPECT_EQ(commandStates(), statesAfter) << i;
         DestroyWindow(window);
     }
 }
 
-TEST_F(Document, AStartupFileThatCannotBeUsedIsReportedAndLeavesTheRecordingEmpty) {
-    const std::wstring quoted = L"\"" + recordingFile(L"with blank.qvi", 1297, false) + L"\"";
-    const std::wstring odd = recordingFile(L"odd.qvi", 1296, false), tooLong(300, L'x');
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {quoted, L"不能找到或打开文件" + quoted + L"."}, // as a shell passes a path with a blank
-        {odd, L"文件" + odd + L"不是被支持的Tonvira文件."},
-        {tooLong, L"不能找到或打开文件" + std::wstring(260, L'x') + L"."},
-    };
-    for (const auto& [line, message] : cases) {
-        shell.commandLine = line.c_str();
-        ASSERT_TRUE(create());
-        EXPECT_EQ(boxes(), WideTexts{warning(message)});
-        EXPECT_EQ(title(), L"Tonvira - [未命名]");
-        EXPECT_EQ(commandStates(), "100000001 10000");
-        DestroyWindow(window);
+std::string contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
+
+// A read-only target and one another program holds open keep their bytes, a folder is not
+// replaced, and no temporary file is left behind.
+TEST(WindowsFiles, ATargetThatCannotBeReplacedIsKept) {
+    TempFolder folder;
+    const fs::path locked = folder.path / L"locked.qvi", busy = folder.path / L"busy.qvi";
+    std::ofstream(locked, std::ios::binary) << "precious";
+    std::ofstream(busy, std::ios::binary) << "in use";
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE holder = CreateFileW(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    for (const fs::path& target : {locked, busy, folder.path}) {
+        const wchar_t* error = writeRecordingFile(list, 1297, false, target);
+        EXPECT_EQ(std::wstring(error ? error : L""), L"不能创建文件%s.") << target;
     }
+    EXPECT_FALSE(exportMidiFile(list, 1297, 0, false, locked));
+    CloseHandle(holder);
+    EXPECT_EQ(contents(locked), "precious");
+    EXPECT_EQ(contents(busy), "in use");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 2);
+}
+
+// The longest path a file dialog gives, in Chinese: saved, replaced by a shorter file, read
+// back and exported byte for byte.
+TEST(WindowsFiles, TheLongestChinesePathsSaveReplaceLoadAndExport) {
+    TempFolder folder;
+    fs::path deep = folder.path;
+    while (deep.native().size() < 200)
+        deep /= std::wstring(30, L'歌');
+    fs::create_directories(deep);
+    const std::wstring name(MAX_PATH - 1 - deep.native().size() - 1 - 4, L'曲'); // 259 in all
+    const fs::path song = deep / (name + L".qvi"), midi = deep / (name + L".mid");
+    ASSERT_EQ(song.native().size(), 259u);
+    ASSERT_EQ(writeRecordingFile(list, 1297, false, song), nullptr);
+    ASSERT_EQ(writeRecordingFile({list[0]}, 1302, true, song), nullptr);
+    EXPECT_EQ(fs::file_size(song), 120u);
+    LoadedRecording loaded;
+    ASSERT_EQ(readRecordingFile(song, loaded), nullptr);
+    EXPECT_EQ(loaded.keyModeId, 1302u);
+    ASSERT_TRUE(exportMidiFile(list, 1297, 0, true, midi));
+    const auto expected = *encodeMidiFile(list, 1297, 0, true);
+    EXPECT_EQ(contents(midi), std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(deep), {}), 2);
 }
 
 } // namespace

@@ -2,64 +2,42 @@
 // back: the MIDI messages sent, the message boxes, the command states, the title.
 #pragma once
 
+#include "app/about_box.h"
 #include "app/document.h"
+#include "app/help_command.h"
 #include "app/shell.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
 #include "resources/resource_ids.h"
-#include "tests/win/fake_devices.h"
+#include "tests/midi_text.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
 #include <utility>
-#include <vector>
 
-using Texts = std::vector<std::string>;
 using WideTexts = std::vector<std::wstring>;
 
-// The messages sent since the last call: "on 60", "off 48@15", "cc123@3", "program 40",
-// "bend 8191"; the channel follows @ when it is not the first.
-inline Texts sent() {
-    static const char* const kinds[] = {"off ", "on ", "?", "cc", "program ", "?", "bend "};
-    Texts out;
-    for (uint32_t m : std::exchange(fake.sent, {})) {
-        const uint32_t kind = m >> 4 & 7, data1 = m >> 8 & 0xFF, data2 = m >> 16 & 0xFF;
-        std::string text = kinds[kind] + std::to_string(kind == 6 ? data1 | data2 << 7 : data1);
-        out.push_back((m & 0x0F) ? text + "@" + std::to_string(m & 0x0F) : text);
-    }
-    return out;
-}
-
-// The given messages, then All Notes Off on the sixteen channels.
-inline Texts thenSilence(Texts before = {}) {
-    for (int c = 0; c < 16; ++c)
-        before.push_back(c ? "cc123@" + std::to_string(c) : "cc123");
-    return before;
-}
-
-inline std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
-    return caption + L" | " + text + L" | " + std::to_wstring(type);
-}
-inline std::wstring warning(const std::wstring& text) {
-    return box(L"QV", text, MB_ICONWARNING);
-}
-inline WideTexts boxes() {
-    return std::exchange(fake.boxes, {});
-}
-
-// Dispatches what is queued and, for the given time, what arrives; a quit message is dropped.
-inline void pumpFor(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    MSG message;
-    do {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            if (message.message != WM_QUIT)
-                DispatchMessageW(&message);
-        Sleep(milliseconds ? 1 : 0);
-    } while (static_cast<int>(end - GetTickCount()) > 0);
-}
+// The doubles behind the platform and system seams (fake_devices.cpp): a MIDI output that keeps
+// what it is sent, message boxes and file dialogs that answer at once, Shift as the test sets it,
+// a shell that opens nothing, and no HTML Help.
+struct Fakes {
+    unsigned devices = 1;
+    bool openFails = false;
+    std::vector<uint32_t> sent; // every short message, in order
+    int closes = 0;
+    WideTexts boxes;             // "caption | text | type" of each message box
+    std::vector<int> boxAnswers; // taken in order; IDOK once they run out
+    // Chosen paths, or empty for Cancel (as is a dialog with none left). Each dialog is written
+    // "save|open FILTER FLAGS EXTENSION", the filter's strings joined with '|', and " incomplete"
+    // unless its record is filled as a plain dialog of the program needs.
+    WideTexts dialogAnswers, dialogs;
+    std::wstring dialogStartPath; // the last dialog's
+    bool shiftDown = false;
+    WideTexts shellOpened;
+    int helpLibraryLoads = 0;
+};
+extern Fakes fake;
 
 // A fresh folder under %TEMP%, removed afterwards with all it holds.
 struct TempFolder {
@@ -85,6 +63,8 @@ class WindowTest : public ::testing::Test {
         fake = Fakes{};
         performance = PerformanceState{};
         document = DocumentState{};
+        aboutBox = AboutBoxState{};
+        helpBinding = HelpBinding{};
         releaseRecordingList();
         releasePlaybackList();
         shell.commandLine = L"";
@@ -101,6 +81,17 @@ class WindowTest : public ::testing::Test {
         MoveWindow(window, 0, 0, 1024, 768, TRUE);
         pumpFor(0);
         return window;
+    }
+    // Dispatches what is queued and, for the given time, what arrives; a quit message is dropped.
+    static void pumpFor(DWORD milliseconds) {
+        MSG message;
+        for (const DWORD start = GetTickCount();; Sleep(1)) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                if (message.message != WM_QUIT)
+                    DispatchMessageW(&message);
+            if (GetTickCount() - start >= milliseconds)
+                return;
+        }
     }
     void command(UINT id) { SendMessageW(window, WM_COMMAND, id, 0); }
     void key(UINT message, unsigned scan) { SendMessageW(window, message, 0, LPARAM(scan) << 16); }
@@ -122,9 +113,27 @@ class WindowTest : public ::testing::Test {
             out += IsWindowEnabled(button) ? '1' : '0';
         return out;
     }
-    std::wstring title() {
+    static std::wstring textOf(HWND window) {
         wchar_t text[300] = {};
         return std::wstring(text, GetWindowTextW(window, text, 300));
+    }
+    std::wstring title() { return textOf(window); }
+
+    // The MIDI messages sent since the last call.
+    static std::string sent() { return describeMidi(std::exchange(fake.sent, {})); }
+    // The given messages, then All Notes Off on the sixteen channels.
+    static std::string thenSilence(const std::string& before = "") {
+        std::vector<uint32_t> silence;
+        for (uint32_t channel = 0; channel < 16; ++channel)
+            silence.push_back(0x7BB0 | channel);
+        return before + (before.empty() ? "" : ", ") + describeMidi(silence);
+    }
+    static WideTexts boxes() { return std::exchange(fake.boxes, {}); }
+    static std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
+        return caption + L" | " + text + L" | " + std::to_wstring(type);
+    }
+    static std::wstring warning(const std::wstring& text) {
+        return box(L"QV", text, MB_ICONWARNING);
     }
 
     HWND window = nullptr;
