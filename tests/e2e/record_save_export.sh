@@ -6,7 +6,7 @@
 #
 #   tests/e2e/record_save_export.sh [build directory, default build/win64]
 set -euo pipefail
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../../tools/wine-harness.sh"
 e2e_setup record_save_export "$0" "$@"
 files="$WINEPREFIX/drive_c/users/Public/tonvira-e2e"
 rm -rf "$files" && mkdir -p "$files"
@@ -32,8 +32,8 @@ menu Up Return                                   # 载入录音文件, the last 
 xdotool key n && sleep 0.8                       # 否: drop the second recording
 answer_dialog song.qvi
 menu a && answer_dialog again.qvi                # 录音文件另存为
-check "saved, loaded over the unsaved one and saved again: the same recording" \
-  python3 "$root/tests/e2e/recording_file.py" same "$files/song.qvi" "$files/again.qvi"
+check "saved, loaded over the unsaved one and saved again: the same bytes after the date" \
+  cmp -i 64 "$files/song.qvi" "$files/again.qvi"
 check "exported: a valid MIDI file holding the notes played" /usr/bin/python3 - "$files/song.mid" <<'EOF_PY'
 import sys, mido
 song, played = mido.MidiFile(sys.argv[1]), [60, 62, 76, 55, 69]

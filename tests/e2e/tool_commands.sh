@@ -5,7 +5,7 @@
 #
 #   tests/e2e/tool_commands.sh TOOL
 set -uo pipefail
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../../tools/wine-harness.sh"
 e2e_name=tool_commands passed=0 failed=0
 tool="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 work=$(mktemp -d)
