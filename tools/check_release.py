@@ -19,8 +19,8 @@ import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.dont_write_bytecode = True  # leave no __pycache__ in the source tree
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-import recording_file  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "tools", "midi_capture"))
+import recording_reader  # noqa: E402
 
 # DLLs that every Windows from 7 on has in its system directory.
 SYSTEM_DLLS = {
@@ -133,7 +133,7 @@ def main(argv):
         check(read("qv.chm").startswith(b"ITSF"), "qv.chm: a compiled help file")
         demo = os.path.join(here, "demo.qvi")
         try:
-            key_mode, bass, events = recording_file.read(demo)
+            key_mode, bass, events = recording_reader.read(demo)
             shifts = {e[3] for e in events if e[1] == 256}
             check(bass == 1 and {-1, 0, 1} <= shifts and len(events) >= 20,
                   f"demo.qvi: a recording with automatic bass and chords raised and lowered "

@@ -9,7 +9,7 @@
 # Needs a built win64 configuration (cmake --build --preset win64). Listen to the result with
 # tools/run.sh, which plays it and leaves a .mid and a .wav.
 set -euo pipefail
-source "$(dirname "$0")/../tests/e2e/common.sh"
+source "$(dirname "$0")/wine-harness.sh"
 e2e_setup make_demo "$0" "$@"
 files="$WINEPREFIX/drive_c/users/Public/tonvira-demo"
 rm -rf "$files" && mkdir -p "$files"
@@ -86,13 +86,13 @@ xdotool key alt+F4
 sleep 1
 
 check "the recording is the tune: C major, automatic bass, chords raised and lowered" \
-  python3 - "$files/demo.qvi" "$root/tests/e2e" "$(printf '%s\n' "${tune[@]}" | awk '{print $2}' | tr + '\n' | wc -l)" <<'EOF'
+  python3 - "$files/demo.qvi" "$root/tools/midi_capture" "$(printf '%s\n' "${tune[@]}" | awk '{print $2}' | tr + '\n' | wc -l)" <<'EOF'
 import sys
 sys.path.insert(0, sys.argv[2])
 keys = int(sys.argv[3])
-import recording_file
+import recording_reader
 
-key_mode, bass, events = recording_file.read(sys.argv[1])
+key_mode, bass, events = recording_reader.read(sys.argv[1])
 presses = [e for e in events if e[1] == 256]
 releases = [e for e in events if e[1] == 257]
 length = sum(e[0] for e in events[1:]) / 1000

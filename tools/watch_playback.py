@@ -15,8 +15,9 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.dont_write_bytecode = True  # leave no __pycache__ in the source tree
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-import recording_file  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "tools", "midi_capture"))
+import midi_log  # noqa: E402
+import recording_reader  # noqa: E402
 
 START_UP_S = 5.5 + 10  # the splash, the half second before playing, and room for a slow start
 
@@ -44,7 +45,7 @@ def screenshot(path, what):
 def main(argv):
     log, shot = argv[1], argv[2]
     try:
-        notes = recording_file.expected_notes(argv[3]) if len(argv) > 3 else []
+        notes = recording_reader.expected_notes(argv[3]) if len(argv) > 3 else []
     except (OSError, AssertionError, KeyError, IndexError, TypeError, ValueError):
         notes = []
     if not notes:
@@ -57,7 +58,7 @@ def main(argv):
     sent = 0
     while time.monotonic() < deadline:
         try:
-            sent = len(recording_file.note_messages(log)) if os.path.exists(log) else 0
+            sent = len(midi_log.note_messages(log)) if os.path.exists(log) else 0
         except ValueError:
             pass  # a line half written; read it again next time
         if not shot_taken and sent >= after:

@@ -26,18 +26,14 @@ def check(what, ok):
     return ok
 
 
-def inside(name):  # the bytes of a file in the help file, None when it is not there
-    path = os.path.join(out, name)
-    return open(path, 'rb').read() if os.path.isfile(path) else None
-
-
 with tempfile.TemporaryDirectory() as out:
     chm = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, 'build', 'win64', 'qv.chm')
     check('extract_chmLib unpacks ' + chm, subprocess.run(['extract_chmLib', chm, out]).returncode == 0)
+    inside = lambda name: os.path.isfile(os.path.join(out, name)) and open(os.path.join(out, name), 'rb').read()
     seen, queue = set(), ['default.htm']
     while queue:
         name = queue.pop(0)
-        if name in seen or not check(name + ' is in the help file', inside(name) is not None):
+        if name in seen or not check(name + ' is in the help file', inside(name) is not False):
             continue
         seen.add(name)
         if name.endswith('.htm'):

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
-# tonvira-tool from the outside: arguments, exit statuses, messages and the files it writes, on
-# the demo recording (made by the program: C major, automatic bass). The texts of info and
-# notation, the MIDI reader and the import are for the unit tests.
+# tonvira-tool from the outside: arguments, exit statuses, messages and the files it writes, on the
+# demo recording (C major, automatic bass); the texts and the MIDI rules are the unit tests'.
 #
 #   tests/e2e/tool_commands.sh TOOL
 set -uo pipefail
-source "$(dirname "$0")/common.sh"
-e2e_name=tool_commands passed=0 failed=0
-tool="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
-work=$(mktemp -d)
+source "$(dirname "$0")/../../tools/wine-harness.sh"
+e2e_name=tool_commands passed=0 failed=0 tool="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$(dirname "$0")/../../docs/demo.qvi" "$work/歌.qvi" && cd "$work" && cp 歌.qvi same.mid || exit 1
 printf 'MThd\0\0\0\6\0\0\0\1\0\140MTrk\0\0\1\0\0' >broken.mid

@@ -7,42 +7,28 @@
 
 namespace {
 
-TEST(RecordingText, KeysWithTheirDotsLegendsAndNoteNames) {
-    // Beside those of the notation below.
-    const std::tuple<unsigned, const wchar_t*, const wchar_t*> keys[] = {
-        {5, L"..7", L"4"}, {19, L".1", L"R"}, {30, L"1", L"A"},
-        {40, L"4.", L"'"}, {53, L"3.", L"/"}, {44, L"b2", L"Z"},
-    };
-    for (const auto& [scan, degree, legend] : keys) {
-        EXPECT_EQ(degreeText(keyTable[scan]), degree) << scan;
-        EXPECT_EQ(keyText(scan, 0), legend) << scan;
-    }
-    const std::pair<int, const wchar_t*> names[] = {
-        {60, L"C4"}, {61, L"C#4"}, {59, L"B3"}, {14, L"D0"}, {102, L"F#7"}};
-    for (const auto& [note, name] : names)
-        EXPECT_EQ(noteName(note), name) << note;
+TEST(RecordingText, KeysWithTheirDotsLegendsAndNoteNames) { // beside those of the notation below
+    const std::tuple<unsigned, int, const wchar_t*> cases[] = {
+        {5, 60, L"..7 4 C4"}, {19, 61, L".1 R C#4"},  {30, 59, L"1 A B3"},
+        {40, 14, L"4. ' D0"}, {53, 102, L"3. / F#7"}, {44, 21, L"b2 Z A0"}};
+    for (const auto& [scan, n, shown] : cases) // the key's degree and legend, a note's name
+        EXPECT_EQ(degreeText(keyTable[scan]) + L' ' + keyText(scan, 0) + L' ' + noteName(n), shown);
 }
 
-TEST(RecordingText, InfoSummarisesWhatSounds) {
-    LoadedRecording r;
-    r.keyModeId = 1304; // F sharp major, +6
-    r.autoBassWord = 1;
+TEST(RecordingText, InfoSummarisesWhatSoundsAndNotationPairsEachPressWithItsRelease) {
+    // F sharp major (+6), automatic bass; then a key/mode there is none of and a bass word not 1.
+    LoadedRecording r{{}, 1304, 1};
     r.events = {{61000, 256, 30 << 16, 0}, {5, 256, 16 << 16, -1}, {0, 257, 30 << 16, 0},
                 {0, 257, 16 << 16, -1},    {0, 256, 99 << 16, 0},  {0, 256, 27 << 16, 5}};
-    EXPECT_EQ(recordingInfo(r), L"调式: #F大调\n自动低音: 开\n事件: 6, 音符: 2\n时长: 1:01.005\n"
-                                L"最低音: C#2 (37), 最高音: F#4 (66)\n"
-                                L"Shift和弦: 无, Ctrl和弦: 有\n");
-    r.keyModeId = 1306;
-    r.autoBassWord = 2;
-    EXPECT_EQ(recordingInfo(r), L"调式: 1306 (无此调式)\n自动低音: 关\n事件: 6, 音符: 2\n"
-                                L"时长: 1:01.005\n最低音: -, 最高音: -\n"
-                                L"Shift和弦: 无, Ctrl和弦: 有\n");
-}
-
-TEST(RecordingText, NotationPairsEachPressWithItsRelease) {
-    LoadedRecording r;
-    r.keyModeId = 1297;
+    EXPECT_EQ(recordingInfo(r),
+              L"调式: #F大调\n自动低音: 开\n事件: 6, 音符: 2\n时长: 1:01.005\n"
+              L"最低音: C#2 (37), 最高音: F#4 (66)\nShift和弦: 无, Ctrl和弦: 有\n");
+    r.keyModeId = 1306, r.autoBassWord = 2;
+    EXPECT_EQ(recordingInfo(r),
+              L"调式: 1306 (无此调式)\n自动低音: 关\n事件: 6, 音符: 2\n"
+              L"时长: 1:01.005\n最低音: -, 最高音: -\nShift和弦: 无, Ctrl和弦: 有\n");
     // ] and Shift+] sound together; each release ends the note of its own shift.
+    r.keyModeId = 1297;
     r.events = {{1000, 256, 37 << 16, 1}, {0, 256, 16 << 16, 0},    {250, 257, 37 << 16, 1},
                 {20, 256, 12 << 16, -1},  {1000, 257, 16 << 16, 0}, {0, 256, 27 << 16, 0},
                 {5, 256, 27 << 16, 1},    {10, 257, 27 << 16, 1},   {20, 257, 27 << 16, 0}};

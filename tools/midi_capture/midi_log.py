@@ -61,6 +61,12 @@ def decode(message: int) -> Tuple[int, int, int, int]:
     return first & 0xF0, first & 0x0F, data1, data2
 
 
+def note_messages(path: str) -> List[Tuple[int, int, int, int]]:
+    """(ms, status, channel, note) of every note-on and note-off in a log."""
+    decoded = [(r.ms, *decode(r.message)) for r in read_log(path) if r.kind == "data"]
+    return [m[:4] for m in decoded if m[1] in (0x80, 0x90)]
+
+
 _NAMES = {0x80: "note-off", 0x90: "note-on", 0xA0: "aftertouch", 0xB0: "control",
           0xC0: "program", 0xD0: "pressure", 0xE0: "pitch-bend"}
 

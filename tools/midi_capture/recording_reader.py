@@ -1,16 +1,12 @@
 #!/usr/bin/env python3
-"""Recording files read independently of the program, for the end-to-end tests.
+"""Reads recording files (.qvi) independently of the program, and the notes one should sound;
+for tools/watch_playback.py, tools/make-demo.sh, tools/check_release.py and the end-to-end tests.
 
-    recording_file.py compare PATH LOG   the capture log plays the file: notes in order, on time
-    recording_file.py same A B           two recording files hold the same recording
+    python3 recording_reader.py PATH   prints the notes one pass of the recording sounds
 """
 
-import os
 import struct
 import sys
-
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "midi_capture"))
-import midi_log  # noqa: E402
 
 # Octave and semitone of each scan code that plays; the note is 12 x octave + semitone + tonic.
 KEYS = {
@@ -46,12 +42,6 @@ def read(path):
     return fmt[1], fmt[2], events
 
 
-def note_messages(log):
-    """(ms, status, channel, note) of every note-on and note-off in a capture log."""
-    decoded = [(r.ms, *midi_log.decode(r.message)) for r in midi_log.read_log(log) if r.kind == "data"]
-    return [m[:4] for m in decoded if m[1] in (0x80, 0x90)]
-
-
 def expected_notes(path):
     """(ideal ms from the first event, status, channel, note) for one pass of the file."""
     key_mode, bass, events = read(path)
@@ -67,27 +57,6 @@ def expected_notes(path):
     return out
 
 
-def compare(path, log):
-    want, first_delay = expected_notes(path), read(path)[2][0][0]
-    got = note_messages(log) if os.path.exists(log) else []
-    late = [g[0] - got[0][0] - w[0] for w, g in zip(want, got)]
-    opened = [r.ms for r in midi_log.read_log(log) if r.kind == "open"] if got else []
-    wait = got[0][0] - opened[0] - first_delay if got and opened else None
-    print(f"{len(want)} note messages expected, {len(got)} captured; playing began {wait} ms after "
-          f"the device opened and the first delay; at most {max(map(abs, late), default=0)} ms off")
-    # The start-up timer waits 500 ms; each note within 25 ms of its time in the file.
-    ok = [w[1:] for w in want] == [g[1:] for g in got] and wait is not None and 450 <= wait <= 1500
-    return 0 if ok and all(abs(x) <= 25 for x in late) else 1
-
-
-def main(argv):
-    if argv[1] == "compare":
-        return compare(argv[2], argv[3])
-    if argv[1] == "same":
-        return 0 if read(argv[2]) == read(argv[3]) else 1
-    print(__doc__)
-    return 2
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    for note in expected_notes(sys.argv[1]):
+        print(*note)

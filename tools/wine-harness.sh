@@ -1,16 +1,15 @@
-# Sourced by the end-to-end scripts. e2e_setup NAME "$0" [BUILD_DIR] re-runs the calling script on
-# a private Xvfb with the MIDI capture driver logging to build/e2e/NAME.log; e2e_start runs the real
-# tonvira.exe until the script exits; e2e_wait_for_window finds the main window, $window.
+# Sourced by the end-to-end tests and tools/make-demo.sh to drive the real tonvira.exe.
+# e2e_setup NAME "$0" [BUILD_DIR] re-runs the calling script on a private Xvfb with the MIDI
+# capture driver logging to build/e2e/NAME.log; e2e_start runs tonvira.exe until the script exits;
+# e2e_wait_for_window finds the main window, $window; check and e2e_finish count what was checked.
 
 e2e_setup() {
-  e2e_name="$1" passed=0 failed=0
-  root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)" # from this file, for scripts elsewhere too
+  e2e_name="$1" passed=0 failed=0 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
   build="$(cd "${3:-$root/build/win64}" && pwd)"
   [ -n "${TONVIRA_E2E_ON_DISPLAY:-}" ] ||
     exec xvfb-run -a -s "-screen 0 1280x1024x24" env TONVIRA_E2E_ON_DISPLAY=1 "$2" "$build"
   out="$root/build/e2e" log="$root/build/e2e/$1.log"
-  mkdir -p "$out" && rm -f "$log"
-  "$root/tools/wine-prefix.sh"
+  mkdir -p "$out" && rm -f "$log" && "$root/tools/wine-prefix.sh"
   export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all LANG=zh_CN.UTF-8 TONVIRA_CAPTURE_LOG="$log"
   "$root/tools/wine-midi.sh" --force "$build/tools/midi_capture/winetonvcap.drv" >/dev/null
 }
@@ -22,19 +21,14 @@ e2e_start() {
 }
 
 e2e_find_window() { # prints the first visible window titled to match $1, waiting up to 30 s
-  for _ in $(seq 1 300); do
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return
-    sleep 0.1
-  done
+  for _ in $(seq 300); do xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -m 1 . && return; sleep 0.1; done
 }
 
-e2e_wait_for_window() { # the splash is titled Tonvira alone
-  window=$(e2e_find_window '^Tonvira - \[' || true)
+e2e_wait_for_window() { # the splash is titled Tonvira alone; the first paint takes a second
+  window=$(e2e_find_window '^Tonvira - \[')
   check "main window appears after the splash" test -n "$window"
   [ -n "$window" ] || e2e_finish
-  sleep 1 # let the first paint finish
-  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-  sleep 0.3
+  sleep 1 && { xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"; } && sleep 0.3
 }
 
 check() { # description, then a command that must succeed
