@@ -56,31 +56,19 @@ tune_commands() {
   done
 }
 
-# Alt+digit opens a menu; a letter chooses an item. The letter's release reaches the window as a
-# key release without a press, which leaves the chord counts off; Esc puts them right.
-menu() { xdotool key "alt+$1"; sleep 0.4; xdotool key "$2"; sleep 0.8; }
-settle() { xdotool key Escape; sleep 0.3; }
-
 e2e_start
-e2e_wait_for_window
-menu 5 c # 功能 > 自动增加低音: the automatic bass on
-settle
+e2e_menu 5 c # 功能 > 自动增加低音: the automatic bass on
+e2e_settle
 # 录音 > 开始录制 is the first item: Return chooses it, and the release of Return (a key that plays
 # nothing) is all that reaches the window, so the recording starts clean.
-xdotool key alt+4
-sleep 0.4
-xdotool key Return
-sleep 0.5
+e2e_menu 4 Return
 mapfile -t commands < <(tune_commands)
 xdotool "${commands[@]}"
 sleep 0.3
-menu 4 e # 停止录制
-settle
-menu 4 s # 保存录音文件: the recording is untitled, so the dialog asks for a name
-xdotool type --delay 20 'C:\users\Public\tonvira-demo\demo.qvi'
-sleep 0.2
-xdotool key Return
-sleep 1
+e2e_menu 4 e # 停止录制
+e2e_settle
+e2e_menu 4 s # 保存录音文件: the recording is untitled, so the dialog asks for a name
+e2e_answer_dialog 'C:\users\Public\tonvira-demo\demo.qvi'
 check "saved through the dialog" test -s "$files/demo.qvi"
 xdotool key alt+F4
 sleep 1

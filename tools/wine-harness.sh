@@ -1,7 +1,8 @@
 # Sourced by the end-to-end tests and tools/make-demo.sh to drive the real tonvira.exe.
 # e2e_setup NAME "$0" [BUILD_DIR] re-runs the calling script on a private Xvfb with the MIDI
-# capture driver logging to build/e2e/NAME.log; e2e_start runs tonvira.exe until the script exits;
-# e2e_wait_for_window finds the main window, $window; check and e2e_finish count what was checked.
+# capture driver logging to build/e2e/NAME.log; e2e_start runs tonvira.exe until the script exits
+# and finds its main window, $window; e2e_menu, e2e_settle and e2e_answer_dialog drive it; check and
+# e2e_finish count what was checked.
 
 e2e_setup() {
   e2e_name="$1" passed=0 failed=0 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -18,6 +19,7 @@ e2e_start() {
   /usr/lib/wine/wine64 "$build/tonvira.exe" "$@" >"$out/$e2e_name.wine.out" 2>&1 &
   program=$!
   trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+  e2e_wait_for_window
 }
 
 e2e_find_window() { # prints the first visible window titled to match $1, waiting up to 30 s
@@ -30,6 +32,13 @@ e2e_wait_for_window() { # the splash is titled Tonvira alone; the first paint ta
   [ -n "$window" ] || e2e_finish
   sleep 1 && { xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"; } && sleep 0.3
 }
+
+# Alt+DIGIT opens a menu, the keys after choose the item. The letter's release reaches the window as
+# a release without a press, which leaves the chord counts off; e2e_settle (Esc) puts them right.
+e2e_menu() { xdotool key "alt+$1" sleep 0.4 key "${@:2}" sleep 0.8; }
+e2e_settle() { xdotool key Escape sleep 0.3; }
+# A file dialog opens with the focus in its name box, its text selected: types the Windows path.
+e2e_answer_dialog() { xdotool type --delay 20 "$1" && xdotool sleep 0.2 key Return sleep 1; }
 
 check() { # description, then a command that must succeed
   if "${@:2}"; then passed=$((passed + 1)) && echo "ok   $1"; else failed=$((failed + 1)) && echo "FAIL $1"; fi

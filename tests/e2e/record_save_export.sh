@@ -11,25 +11,17 @@ e2e_setup record_save_export "$0" "$@"
 files="$WINEPREFIX/drive_c/users/Public/tonvira-e2e" windows='C:\users\Public\tonvira-e2e\'
 rm -rf "$files" && mkdir -p "$files"
 e2e_start
-e2e_wait_for_window
 
-# Alt+4 opens the recording menu, a letter chooses the item. The letter's release reaches the
-# window as a release without a press, which leaves the chord counts off; Esc puts them right.
-menu() { xdotool key alt+4 sleep 0.4 key "$@" sleep 0.8; }
-settle() { xdotool key Escape sleep 0.3; }
-# The file dialog opens with the focus in its name box, its text selected.
-answer_dialog() { xdotool type --delay 20 "$windows$1" && xdotool sleep 0.2 key Return sleep 1; }
-
-menu r && settle                                 # 开始录制
-xdotool key --delay 150 a s shift+d ctrl+g h     # 1 2 3' 5, 6
-sleep 0.3 && menu e                              # 停止录制
-menu s && answer_dialog song.qvi                 # 保存录音文件: untitled, so the dialog
-menu c && answer_dialog song.mid                 # 导出为Midi格式文件
-menu r && settle && xdotool key --delay 150 z x  # a second recording, not saved
-menu e && menu Up Return                         # 载入录音文件, the last item: asks first
-xdotool key n sleep 0.8                          # 否: drop the second recording
-answer_dialog song.qvi
-menu a && answer_dialog again.qvi                # 录音文件另存为
+e2e_menu 4 r && e2e_settle                         # 录音 > 开始录制
+xdotool key --delay 150 a s shift+d ctrl+g h       # 1 2 3' 5, 6
+sleep 0.3 && e2e_menu 4 e                          # 停止录制
+e2e_menu 4 s && e2e_answer_dialog "${windows}song.qvi" # 保存录音文件: untitled, so the dialog
+e2e_menu 4 c && e2e_answer_dialog "${windows}song.mid" # 导出为Midi格式文件
+e2e_menu 4 r && e2e_settle && xdotool key --delay 150 z x # a second recording, not saved
+e2e_menu 4 e && e2e_menu 4 Up Return               # 载入录音文件, the last item: asks first
+xdotool key n sleep 0.8                            # 否: drop the second recording
+e2e_answer_dialog "${windows}song.qvi"
+e2e_menu 4 a && e2e_answer_dialog "${windows}again.qvi" # 录音文件另存为
 check "saved, loaded over the unsaved one and saved as: the same bytes after the date" \
   cmp -i 64 "$files/song.qvi" "$files/again.qvi"
 check "the Windows tonvira-tool counts the 5 notes in the saved recording" bash -c \
@@ -48,14 +40,13 @@ xdotool keydown Alt_L keydown 8 sleep 0.1 keyup 8 keyup Alt_L sleep 0.5 key h sl
 help=$(e2e_find_window '^Tonvira$')
 check "the help window (titled Tonvira) opens qv.chm from beside the program" test -n "$help"
 
-# Alt+F4 closes the help window; then, after Esc (see menu), A, Shift+K, Ctrl+Q, Esc, the
+# Alt+F4 closes the help window; then, after Esc (see e2e_menu), A, Shift+K, Ctrl+Q, Esc, the
 # accelerator Alt+M (c minor) and A reach the main window, and Alt+F4 ends the program.
 xdotool windowfocus "$help" key alt+F4 windowfocus --sync "$window" sleep 0.5 key Escape sleep 0.3
 played=$(wc -l <"$log")
 xdotool key a sleep 0.3 key shift+k sleep 0.3 key ctrl+q sleep 0.3 key Escape sleep 0.3 \
   keydown alt keydown m sleep 0.1 keyup m keyup alt sleep 0.3 key a sleep 0.3 key alt+F4
-for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-check "Alt+F4 ends the program" bash -c "! kill -0 $program 2>/dev/null"
+check "Alt+F4 ends the program" timeout 10 tail --pid="$program" -f /dev/null
 notes() { for n in "$@"; do printf 'note-on ch1 %d vel127\nnote-off ch1 %d vel0\n' "$n" "$n"; done; }
 silence() { printf 'control ch%d 123 0\n' $(seq 16); }
 stream=$(python3 "$root/tools/midi_capture/midi_log.py" "$log" | cut -d' ' -f3-)
