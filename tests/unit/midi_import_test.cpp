@@ -52,9 +52,8 @@ TEST(MidiImport, ChordsAreSpreadByTheTimerSpacingAndPlaybackKeepsTheirTimes) {
                    cMajor);
     EXPECT_EQ(std::tuple(plan.leftOut, plan.shortened, plan.latestMs, plan.notes),
               std::tuple(1u, 2u, 15u, 6u));
-    // Played through the real scheduler on the fake timer and the real replay: the time of each
-    // timer that sent something, and what it sent. One timer per event: a chain still running
-    // after that many has gone wrong.
+    // Through the real scheduler on the fake timer and the real replay, one timer per event at
+    // most: the time of each timer that sent something, and what it sent.
     performance.keyMode = cMajor;
     eventLists.playbackList = plan.events;
     std::string heard;

@@ -13,9 +13,8 @@ Bytes chunk(const char* id, const Bytes& body) { // of less than 64 KiB
     return cat({Bytes(id, id + 4), {0, 0, uint8_t(body.size() >> 8), uint8_t(body.size())}, body});
 }
 
-Bytes header(int format, int tracks, int division) {
-    return chunk("MThd", {0, uint8_t(format), 0, uint8_t(tracks), uint8_t(division >> 8),
-                          uint8_t(division)});
+Bytes header(int format, int tracks, int division) { // division below 256
+    return chunk("MThd", {0, uint8_t(format), 0, uint8_t(tracks), 0, uint8_t(division)});
 }
 
 Bytes track(const Bytes& events) { // and its end
@@ -54,10 +53,9 @@ TEST(MidiReader, FilesReadForTheirNotesOrRefusedWithAMessageAndTheirPlace) {
         {inTrack({0x00, 0x90, 60}), cut + L"(第1轨, 第23字节)", {}},
         {inTrack({0x00, 0xFF, 0x01, 0x05, 'a'}), cut + L"(第1轨, 第23字节)", {}},
         {inTrack({0x00, 60, 100}), bad + L"(第1轨, 第23字节)", {}}, // data without a status
-        // running status ended by a meta event
         {inTrack({0x00, 0x90, 60, 1, 0x00, 0xFF, 0x01, 0x00, 0x00, 60, 0}),
          bad + L"(第1轨, 第31字节)",
-         {}},
+         {}}, // running status ended by a meta event
         {inTrack({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 1}), bad + L"(第1轨, 第26字节)", {}},
         {inTrack({0x00, 0xF8}), bad + L"(第1轨, 第23字节)", {}}, // a real-time byte
         {inTrack({0x00, 0xFF, 0x51, 0x02, 1, 2}), L"中有无效的速度设置. (第1轨, 第23字节)", {}},
