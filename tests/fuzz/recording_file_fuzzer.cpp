@@ -7,9 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const MemoryBytes bytes{data, size};
     LoadedRecording loaded;
-    if (decodeRecording(memoryByteSource(bytes), loaded) == nullptr) {
-        if (loaded.events.empty() || loaded.events.size() * sizeof(PerfEvent) > size)
-            std::abort();
-    }
+    if (decodeRecording(memoryByteSource(bytes), loaded) == nullptr &&
+        (loaded.events.empty() || loaded.events.size() * sizeof(PerfEvent) > size))
+        std::abort();
     return 0;
 }
