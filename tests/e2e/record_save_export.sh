@@ -19,8 +19,7 @@ e2e_menu 4 s && e2e_answer_dialog "${windows}song.qvi" # 保存录音文件: unt
 e2e_menu 4 c && e2e_answer_dialog "${windows}song.mid" # 导出为Midi格式文件
 e2e_menu 4 r && e2e_settle && xdotool key --delay 150 z x # a second recording, not saved
 e2e_menu 4 e && e2e_menu 4 Up Return               # 载入录音文件, the last item: asks first
-xdotool key n sleep 0.8                            # 否: drop the second recording
-e2e_answer_dialog "${windows}song.qvi"
+xdotool key n sleep 0.8 && e2e_answer_dialog "${windows}song.qvi" # 否: drop the second one
 e2e_menu 4 a && e2e_answer_dialog "${windows}again.qvi" # 录音文件另存为
 check "saved, loaded over the unsaved one and saved as: the same bytes after the date" \
   cmp -i 64 "$files/song.qvi" "$files/again.qvi"
