@@ -54,22 +54,24 @@ TEST(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
     }
 }
 
+// What the window is told to draw: nothing, or the key, up or down, and the shift of its cap.
+std::string drawn(const KeyOutcome& o) {
+    return o.draw ? std::to_string(o.scan) + (o.pressed ? " down " : " up ") +
+                        std::to_string(o.drawShift) + (o.outOfMemory ? " out of memory" : "")
+                  : "";
+}
+
 TEST(KeyEvents, OutcomeTellsTheWindowWhatToDraw) {
-    KeyOutcome o = handleKeyEvent(down, A << 16, {false, true});
-    EXPECT_TRUE(o.draw && o.pressed && !o.outOfMemory);
-    EXPECT_EQ(o.scan, A);
-    EXPECT_EQ(o.drawShift, -1);
-    EXPECT_FALSE(handleKeyEvent(down, A << 16 | repeat, {}).draw);
-    o = handleKeyEvent(up, A << 16, {});
-    EXPECT_TRUE(o.draw && !o.pressed && !o.outOfMemory);
-    EXPECT_EQ(o.drawShift, 0);
+    EXPECT_EQ(drawn(handleKeyEvent(down, A << 16, {false, true})), "30 down -1");
+    EXPECT_EQ(drawn(handleKeyEvent(down, A << 16 | repeat, {})), "");
+    EXPECT_EQ(drawn(handleKeyEvent(up, A << 16, {})), "30 up 0");
     performance.deviceOpen = false; // a closed device: nothing changes
     performance.recording = true;
-    EXPECT_FALSE(handleKeyEvent(down, A << 16, {true, false}).draw);
+    EXPECT_EQ(drawn(handleKeyEvent(down, A << 16, {true, false})), "");
     EXPECT_EQ(performance.heldRaised, 0);
     performance.deviceOpen = true;
     for (unsigned scan : {0u, 1u, 14u, 28u, 42u, 54u, 99u}) // no key there
-        EXPECT_FALSE(handleKeyEvent(down, scan << 16, {}).draw) << scan;
+        EXPECT_EQ(drawn(handleKeyEvent(down, scan << 16, {})), "") << scan;
     EXPECT_EQ(sent(), "on 48, off 48");
     EXPECT_TRUE(eventLists.recordingList.empty());
 }
@@ -103,20 +105,16 @@ TEST(KeyEvents, ReplayUsesTheStoredShiftAndTheCurrentSettings) {
     performance.autoBass = true;
     performance.velocity = 90;
     performance.channel = 3;
-    KeyOutcome o = replayKeyEvent(down, A << 16, 1);
-    EXPECT_TRUE(o.draw && o.pressed);
-    EXPECT_EQ(o.drawShift, 1);
-    o = replayKeyEvent(up, S << 16, -1);
-    EXPECT_TRUE(o.draw && !o.pressed);
-    EXPECT_EQ(o.drawShift, -1);
+    EXPECT_EQ(drawn(replayKeyEvent(down, A << 16, 1)), "30 down 1");
+    EXPECT_EQ(drawn(replayKeyEvent(up, S << 16, -1)), "31 up -1");
     replayKeyEvent(300, S << 16, 0); // any other message presses
     EXPECT_EQ(sent(), "on 81 v90@3, on 69 v90@15, off 59@3, off 47@15, on 71 v90@3, on 59 v90@15");
     EXPECT_EQ(performance.heldRaised + performance.heldNormal + performance.heldLowered, 0);
     for (int shift : {-2, 2}) // impossible shifts are skipped
-        EXPECT_FALSE(replayKeyEvent(down, A << 16, shift).draw) << shift;
-    EXPECT_FALSE(replayKeyEvent(down, 54 << 16, 0).draw);
+        EXPECT_EQ(drawn(replayKeyEvent(down, A << 16, shift)), "") << shift;
+    EXPECT_EQ(drawn(replayKeyEvent(down, 54 << 16, 0)), "");
     performance.deviceOpen = false;
-    EXPECT_FALSE(replayKeyEvent(down, A << 16, 0).draw);
+    EXPECT_EQ(drawn(replayKeyEvent(down, A << 16, 0)), "");
     EXPECT_EQ(sent(), "");
 }
 

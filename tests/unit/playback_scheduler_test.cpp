@@ -31,20 +31,16 @@ TEST(Playback, TimersAimAtTheIdealTimes) {
         Numbers fireAt, armed, announced; // armed: the delay of each timer
         int ends;
     } cases[] = {
+        // clang-format off
         {false, 1000, {100, 250, 40}, 1000, {1100, 1350, 1390}, {100, 250, 40}, {0, 1, 2}, 1},
         {false, 1000, {100, 100, 100, 100}, 0, {103, 230, 398}, {100, 97, 70, 5}, {0, 1, 2}, 0},
         {false, 1000, {0, 0, 0}, 0, {5, 10}, {5, 5, 5}, {0, 1}, 0}, // a chord is spread
         {false, 2, {0, 0}, 0, {}, {2}, {}, 0},                      // a finer timer
         {false, 0, {0, 0}, 0, {1}, {1, 1}, {0}, 0},                 // no period offered at all
         {true, 1000, {300, 50}, 0, {300, 352, 650}, {300, 50, 298, 50}, {0, 1, 0}, 0},
-        {true,
-         1000,
-         {100, 100},
-         0xFFFFFF00u,
-         {0xFFFFFF63u, 0xFFFFFFC5u, 0x2Cu},
-         {100, 101, 103, 100},
-         {0, 1, 0},
-         0}}; // early callbacks, and a clock that wraps
+        // Early callbacks, and a clock that wraps.
+        {true, 1000, {100, 100}, 0xFFFFFF00u, {0xFFFFFF63u, 0xFFFFFFC5u, 0x2Cu},
+         {100, 101, 103, 100}, {0, 1, 0}, 0}}; // clang-format on
     for (const auto& c : cases) {
         freshStart();
         events(c.delays);
