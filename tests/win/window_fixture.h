@@ -18,9 +18,7 @@
 
 using WideTexts = std::vector<std::wstring>;
 
-// The doubles behind the platform and system seams (fake_devices.cpp): a MIDI output that keeps
-// what it is sent, message boxes and file dialogs that answer at once, Shift as the test sets it,
-// a shell that opens nothing, and no HTML Help.
+// The doubles behind the platform and system seams (fake_devices.cpp); there is no HTML Help.
 struct Fakes {
     unsigned devices = 1;
     bool openFails = false;
@@ -123,10 +121,10 @@ class WindowTest : public ::testing::Test {
     static std::string sent() { return describeMidi(std::exchange(fake.sent, {})); }
     // The given messages, then All Notes Off on the sixteen channels.
     static std::string thenSilence(const std::string& before = "") {
-        std::vector<uint32_t> silence;
-        for (uint32_t channel = 0; channel < 16; ++channel)
-            silence.push_back(0x7BB0 | channel);
-        return before + (before.empty() ? "" : ", ") + describeMidi(silence);
+        std::string out = before + (before.empty() ? "" : ", ") + "notes off";
+        for (int channel = 1; channel < 16; ++channel)
+            out += ", notes off@" + std::to_string(channel);
+        return out;
     }
     static WideTexts boxes() { return std::exchange(fake.boxes, {}); }
     static std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
