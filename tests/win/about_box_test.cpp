@@ -39,7 +39,7 @@ bool paints(HWND control, COLORREF colour) {
     return seen;
 }
 
-// The cursor after a mouse move to (x, y), or after a click there.
+// The cursor after a mouse move, or after a click.
 HCURSOR cursorAt(HWND dialog, int x, int y, UINT message = WM_MOUSEMOVE) {
     SendMessageW(dialog, message, message == WM_MOUSEMOVE ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
     return GetCursor();

@@ -25,10 +25,9 @@ bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
 }
 
 bool platformMidiOpen(int, MidiOutHandle* handle) {
-    if (fake.openFails)
-        return false;
-    *handle = &fake.sent;
-    return true;
+    if (!fake.openFails)
+        *handle = &fake.sent;
+    return !fake.openFails;
 }
 
 uint32_t platformMidiSend(MidiOutHandle, uint32_t packedMessage) {

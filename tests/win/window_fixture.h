@@ -21,9 +21,9 @@ using WideTexts = std::vector<std::wstring>;
 // The doubles behind the platform and system seams (fake_devices.cpp); there is no HTML Help.
 struct Fakes {
     unsigned devices = 1;
-    bool openFails = false;
+    bool openFails = false, shiftDown = false;
     std::vector<uint32_t> sent; // every short message, in order
-    int closes = 0;
+    int closes = 0, helpLibraryLoads = 0;
     WideTexts boxes;             // "caption | text | type" of each message box
     std::vector<int> boxAnswers; // taken in order; IDOK once they run out
     // Chosen paths, or empty for Cancel (as is a dialog with none left). Each dialog is written
@@ -31,9 +31,7 @@ struct Fakes {
     // unless its record is filled as a plain dialog of the program needs.
     WideTexts dialogAnswers, dialogs;
     std::wstring dialogStartPath; // the last dialog's
-    bool shiftDown = false;
     WideTexts shellOpened;
-    int helpLibraryLoads = 0;
 };
 extern Fakes fake;
 
@@ -119,7 +117,6 @@ class WindowTest : public ::testing::Test {
 
     // The MIDI messages sent since the last call.
     static std::string sent() { return describeMidi(std::exchange(fake.sent, {})); }
-    // The given messages, then All Notes Off on the sixteen channels.
     static std::string thenSilence(const std::string& before = "") {
         std::string out = before + (before.empty() ? "" : ", ") + "notes off";
         for (int channel = 1; channel < 16; ++channel)
