@@ -1,8 +1,8 @@
-// Playback and the document in the real window: play/loop/stop, save, save as, load, export,
-// the save-changes prompt on close, log-off and load, and the command-line file; and the files
-// themselves under Windows: long Chinese paths, and a target that cannot be replaced is kept.
+// The document in the real window: save, save as, load, export, the save-changes prompt on close,
+// log-off and load, and the command-line file; and the files themselves under Windows: long Chinese
+// paths, and a target that cannot be replaced is kept.
+#include "recording/file_messages.h"
 #include "recording/midi_export.h"
-#include "recording/playback_scheduler.h"
 #include "recording/recording_file.h"
 #include "tests/win/window_fixture.h"
 
@@ -24,29 +24,6 @@ class Document : public WindowTest {
     }
     TempFolder folder;
 };
-
-// A single pass ends by itself with All Notes Off, also after a key still held when recording
-// stopped; a loop plays until stopped, and an event already queued at the stop plays no more.
-TEST_F(Document, PlayOnceLoopAndStop) {
-    ASSERT_TRUE(create());
-    command(ID_RECORD_START);
-    key(WM_KEYDOWN, 30);
-    command(ID_RECORD_STOP);
-    sent();
-    command(ID_PLAY);
-    pumpFor(300);
-    EXPECT_EQ(sent(), thenSilence("on 60"));
-    command(ID_PLAY_LOOP);
-    EXPECT_EQ(commandStates(), "000010000 00001");
-    pumpFor(200);
-    const std::string passes = sent();
-    EXPECT_NE(passes.find("on 60"), passes.rfind("on 60")); // at least twice
-    command(ID_PLAY_STOP);
-    EXPECT_EQ(sent(), thenSilence());
-    EXPECT_EQ(commandStates(), "101101111 10110");
-    pumpFor(100);
-    EXPECT_TRUE(sent().empty() && !playbackRunning());
-}
 
 // A loaded file brings its key/mode and automatic bass; a file that cannot be used changes
 // nothing but the name, which is forgotten.
@@ -143,18 +120,12 @@ TEST_F(Document, TheStartupFile) {
     }
 }
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
-
 // The longest path a file dialog gives, in Chinese: saved, replaced by a shorter file, read back
 // and exported byte for byte. Then a read-only target, one another program holds open and a
 // folder are not replaced; no temporary file is left behind.
 TEST(WindowsFiles, TheLongestChinesePathsAndTargetsThatCannotBeReplaced) {
     TempFolder folder;
+    const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
     fs::path deep = folder.path;
     while (deep.native().size() < 200)
         deep /= std::wstring(30, L'歌');
@@ -174,13 +145,12 @@ TEST(WindowsFiles, TheLongestChinesePathsAndTargetsThatCannotBeReplaced) {
     HANDLE holder = CreateFileW(midi.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    for (const fs::path& target : {song, midi, deep}) {
-        const wchar_t* error = writeRecordingFile(list, 1297, false, target);
-        EXPECT_EQ(std::wstring(error ? error : L""), L"不能创建文件%s.") << target;
-    }
+    for (const fs::path& target : {song, midi, deep})
+        EXPECT_EQ(writeRecordingFile(list, 1297, false, target), msgCannotCreateFile) << target;
     CloseHandle(holder);
     EXPECT_EQ(fs::file_size(song), 120u);
-    EXPECT_EQ(contents(midi), exported);
+    std::ifstream in(midi, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), exported);
     EXPECT_EQ(std::distance(fs::directory_iterator(deep), {}), 2);
 }
 

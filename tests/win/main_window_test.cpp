@@ -1,5 +1,5 @@
 // The main window with real messages: the device, channel, instrument and key/mode menus; keys,
-// mouse, focus and scroll bars; placing the controls and painting; the recording commands.
+// mouse, focus and scroll bars; painting; recording and playing.
 #include "app/layout.h"
 #include "engine/key_geometry.h"
 #include "recording/playback_scheduler.h"
@@ -19,30 +19,19 @@ bool shows(HWND window, int x, int y, HBITMAP bitmap, int sourceX, int sourceY) 
     return same;
 }
 
-// Without a device the program refuses to start; a device that fails to open warns and is left
-// closed.
-TEST_F(MainWindow, StartUpWithoutADeviceAndAFailedOpen) {
+// Without a device the program refuses to start. The mapper opens at start with the play
+// channel's program; closing silences and closes; settings chosen while closed go out at the next
+// open, to the play and the bass channel; a device that fails to open warns and is left closed.
+TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
     fake.devices = 0;
     EXPECT_EQ(create(), nullptr);
     EXPECT_EQ(boxes(), WideTexts{box(L"QV", L"No MIDI output devices!", MB_ICONERROR)});
     fake.devices = 2;
     ASSERT_TRUE(create());
-    fake.openFails = true;
-    command(ID_DEVICE_BASE + 1); // closed, and the reopen fails
-    EXPECT_TRUE(!performance.deviceOpen && checked(ID_DEVICE_CLOSE) && !checked(ID_DEVICE_OPEN));
-    EXPECT_TRUE(checked(ID_DEVICE_BASE + 1) && !checked(ID_DEVICE_MAPPER));
-    EXPECT_EQ(boxes(), WideTexts{warning(L"Cannot open MIDI device")});
-}
-
-// The mapper opens at start with the play channel's program; closing silences and closes;
-// settings chosen while closed go out at the next open, to the play and the bass channel.
-TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
-    ASSERT_TRUE(create());
-    EXPECT_TRUE(checked(ID_DEVICE_MAPPER) && checked(ID_DEVICE_OPEN));
     command(ID_DEVICE_CLOSE);
     command(ID_PROGRAM_BASE + 40); // nothing sent while closed
     EXPECT_EQ(sent(), thenSilence("program 0"));
-    EXPECT_TRUE(fake.closes == 1 && checked(ID_DEVICE_CLOSE) && !checked(ID_DEVICE_OPEN));
+    EXPECT_TRUE(fake.closes == 1 && checked(ID_DEVICE_CLOSE) && checked(ID_DEVICE_MAPPER));
     command(ID_DEVICE_OPEN);
     command(ID_DEVICE_OPEN); // already open: nothing more
     command(ID_CHANNEL_BASE + 14);
@@ -54,6 +43,11 @@ TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
     EXPECT_TRUE(checked(ID_CHANNEL_BASE + 14) && checked(ID_PROGRAM_BASE + 40) && checked(1315));
     EXPECT_TRUE(!checked(ID_CHANNEL_BASE) && !checked(ID_PROGRAM_BASE) && !checked(ID_KEY_FIRST));
     EXPECT_TRUE(performance.keyMode == 1315 && performance.autoBass && checked(ID_AUTO_BASS));
+    fake.openFails = true;
+    command(ID_DEVICE_BASE + 1); // closed, and the reopen fails
+    EXPECT_TRUE(!performance.deviceOpen && checked(ID_DEVICE_CLOSE) && !checked(ID_DEVICE_OPEN));
+    EXPECT_TRUE(checked(ID_DEVICE_BASE + 1) && !checked(ID_DEVICE_MAPPER));
+    EXPECT_EQ(boxes(), WideTexts{warning(L"Cannot open MIDI device")});
 }
 
 // Shift is read as a key goes down, for the note and for the key's cap (the raised one at 76 in
@@ -116,8 +110,10 @@ TEST_F(MainWindow, TheInstrumentPictureFollowsTheInstrumentAndTheDrumChannel) {
     EXPECT_TRUE(showsPicture(14));
 }
 
-// Recording and playing need the device open.
-TEST_F(MainWindow, RecordingCommandsSetMenusAndButtons) {
+// Recording and playing need the device open. A single pass ends by itself with All Notes Off,
+// also after a key still held when recording stopped; a loop plays until stopped, and an event
+// already queued at the stop plays no more.
+TEST_F(MainWindow, RecordingAndPlayingCommands) {
     ASSERT_TRUE(create());
     EXPECT_EQ(commandStates(), "100000001 10000");
     command(ID_RECORD_START);
@@ -125,9 +121,25 @@ TEST_F(MainWindow, RecordingCommandsSetMenusAndButtons) {
     command(ID_RECORD_STOP); // nothing played
     EXPECT_EQ(commandStates(), "100000001 10000");
     EXPECT_FALSE(document.dirty);
-    recordOneNote();
+    command(ID_RECORD_START);
+    key(WM_KEYDOWN, 30);
+    command(ID_RECORD_STOP);
     EXPECT_EQ(commandStates(), "101101111 10110");
     EXPECT_TRUE(document.dirty);
+    sent();
+    command(ID_PLAY);
+    pumpFor(300);
+    EXPECT_EQ(sent(), thenSilence("on 60"));
+    command(ID_PLAY_LOOP);
+    EXPECT_EQ(commandStates(), "000010000 00001");
+    pumpFor(200);
+    const std::string passes = sent();
+    EXPECT_NE(passes.find("on 60"), passes.rfind("on 60")); // at least twice
+    command(ID_PLAY_STOP);
+    EXPECT_EQ(sent(), thenSilence());
+    EXPECT_EQ(commandStates(), "101101111 10110");
+    pumpFor(100);
+    EXPECT_TRUE(sent().empty() && !playbackRunning());
     command(ID_DEVICE_CLOSE);
     command(ID_RECORD_START);
     command(ID_PLAY);
