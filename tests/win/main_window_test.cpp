@@ -1,5 +1,4 @@
-// The main window with real messages: the device, channel, instrument and key/mode menus; keys,
-// mouse, focus and scroll bars; painting; recording and playing.
+// The main window with real messages: menus, keys, mouse, scroll bars, painting, recording.
 #include "app/layout.h"
 #include "engine/key_geometry.h"
 #include "recording/playback_scheduler.h"
@@ -51,9 +50,9 @@ TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
 }
 
 // Shift is read as a key goes down, for the note and for the key's cap (the raised one at 76 in
-// the key picture, the plain one at 0); Esc arrives as a character; a button with the focus
-// hands keys back (the button found where the layout puts it); a click plays the key under the
-// pointer until the button goes up anywhere.
+// the key picture); Esc arrives as a character; a button with the focus (found where the layout
+// puts it) hands keys back; a click plays the key under the pointer until the button goes up
+// anywhere.
 TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     ASSERT_TRUE(create());
     sent();
@@ -69,7 +68,7 @@ TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     key(WM_KEYDOWN, 37);
     SendMessageW(window, WM_CHAR, 27, 0);
     EXPECT_EQ(sent(), thenSilence("on 72, off 72, on 72"));
-    const ControlRect first = buttonRect(layout, 0); // the size put it where the layout says
+    const ControlRect first = buttonRect(layout, 0);
     ASSERT_EQ(ChildWindowFromPoint(window, {first.x + 1, first.y + 1}), shell.buttons[0]);
     SetFocus(shell.buttons[0]);
     SendMessageW(shell.buttons[0], WM_KEYDOWN, 'S', 31 << 16);

@@ -1,5 +1,4 @@
-// The real main window with fresh settings, lists and fakes for each test, and what tests read
-// back: the MIDI messages sent, the message boxes, the command states, the title.
+// The real main window with fresh settings, lists and fakes for each test, and what tests read.
 #pragma once
 
 #include "app/about_box.h"
@@ -35,7 +34,7 @@ struct Fakes {
 };
 extern Fakes fake;
 
-// A fresh folder under %TEMP%, removed afterwards with all it holds.
+// Removed afterwards with all it holds.
 struct TempFolder {
     std::filesystem::path path = std::filesystem::temp_directory_path() /
                                  (L"tonvira-" + std::to_wstring(GetCurrentProcessId()));
@@ -71,7 +70,6 @@ class WindowTest : public ::testing::Test {
         pumpFor(0);
     }
 
-    // Creates the window as the program does, at a fixed size.
     HWND create() {
         window = createMainWindow(SW_SHOWNORMAL);
         MoveWindow(window, 0, 0, 1024, 768, TRUE);
