@@ -52,7 +52,8 @@ TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
 // Shift is read as a key goes down, for the note and for the key's cap (the raised one at 76 in
 // the key picture); Esc arrives as a character; a button with the focus (found where the layout
 // puts it) hands keys back; a click plays the key under the pointer until the button goes up
-// anywhere.
+// anywhere. The velocity bar's thumb follows the drag and the next note takes it; the pitch bend
+// bar sends the bend while dragged and springs back when let go.
 TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     ASSERT_TRUE(create());
     sent();
@@ -79,8 +80,6 @@ TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELONG(5, 5));
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(sent(), "on 62, on 43, off 43");
-    // The velocity bar's thumb follows the drag and the next note takes it; the pitch bend bar
-    // sends the bend while dragged and springs back when let go.
     auto scroll = [&](HWND bar, int code, int thumb) {
         SendMessageW(window, WM_VSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(bar));
         return GetScrollPos(bar, SB_CTL);
@@ -136,7 +135,6 @@ TEST_F(MainWindow, RecordingAndPlayingCommands) {
     EXPECT_NE(passes.find("on 60"), passes.rfind("on 60")); // at least twice
     command(ID_PLAY_STOP);
     EXPECT_EQ(sent(), thenSilence());
-    EXPECT_EQ(commandStates(), "101101111 10110");
     pumpFor(100);
     EXPECT_TRUE(sent().empty() && !playbackRunning());
     command(ID_DEVICE_CLOSE);

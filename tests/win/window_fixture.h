@@ -48,13 +48,11 @@ struct TempFolder {
 
 class WindowTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (shell.instance)
-            return; // the class and pictures live for the whole test program
-        shell.instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(loadPictures() && registerMainWindowClass());
-    }
     void SetUp() override {
+        if (!shell.instance) { // the class and pictures live for the whole test program
+            shell.instance = GetModuleHandleW(nullptr);
+            ASSERT_TRUE(loadPictures() && registerMainWindowClass());
+        }
         fake = Fakes{};
         performance = PerformanceState{};
         document = DocumentState{};
