@@ -23,30 +23,12 @@ class Document : public WindowTest {
     TempFolder folder;
 };
 
-// A loaded file brings its key/mode and automatic bass; a file that cannot be used changes
-// nothing but the name, which is forgotten.
-TEST_F(Document, LoadTakesUpKeyModeAndBassAndAFailedLoadKeepsTheRecording) {
-    ASSERT_TRUE(create());
-    fake.dialogAnswers = {recordingFile(L"a-major.qvi", 1302, true),
-                          recordingFile(L"odd.qvi", 1400, false)};
-    command(ID_LOAD);
-    EXPECT_TRUE(checked(1302) && !checked(ID_KEY_FIRST) && checked(ID_AUTO_BASS));
-    EXPECT_EQ(title(), L"Tonvira - [a-major.qvi]");
-    EXPECT_EQ(commandStates(), "101100111 10110");
-    command(ID_LOAD);
-    EXPECT_EQ(boxes(), WideTexts{warning(L"文件odd.qvi不是被支持的Tonvira文件.")});
-    EXPECT_TRUE(performance.keyMode == 1302 && performance.autoBass);
-    EXPECT_EQ(eventLists.playbackList.size(), 2u);
-    command(ID_SAVE); // the name is gone: save asks for one
-    const std::wstring open = L"open QVI Files(*.QVI)|*.qvi 8192 qvi"; // OFN_CREATEPROMPT
-    EXPECT_EQ(fake.dialogs, (WideTexts{open, open, L"save QVI Files(*.QVI)|*.qvi 2 qvi"}));
-}
-
 // The save-changes prompt: Cancel keeps the window, and so does Yes when the save dialog is then
 // cancelled; a log-off waits for the answer. A failed save leaves the recording untitled and
 // unsaved; export is not saving and opens at the previous export; a save with a name asks nothing.
-// Flags 2: OFN_OVERWRITEPROMPT.
-TEST_F(Document, TheSaveChangesPromptSaveAndExport) {
+// A loaded file brings its key/mode and automatic bass; a file that cannot be used changes nothing
+// but the name, which is forgotten. Flags 2: OFN_OVERWRITEPROMPT, 8192: OFN_CREATEPROMPT.
+TEST_F(Document, TheSaveChangesPromptSaveExportAndLoad) {
     ASSERT_TRUE(create());
     recordOneNote();
     const fs::path song = folder.path / L"歌.qvi", midi = folder.path / L"song.mid";
@@ -62,17 +44,29 @@ TEST_F(Document, TheSaveChangesPromptSaveAndExport) {
                                         MB_YESNOCANCEL | MB_ICONQUESTION)));
     command(ID_SAVE_AS);
     command(ID_EXPORT_MIDI);
-    EXPECT_TRUE(title() == L"Tonvira - [未命名]" && document.dirty && fs::exists(midi));
+    EXPECT_TRUE(textOf(window) == L"Tonvira - [未命名]" && document.dirty && fs::exists(midi));
     command(ID_SAVE);
     recordOneNote(); // two events more
     command(ID_SAVE);
-    EXPECT_TRUE(title() == L"Tonvira - [歌.qvi]" && fs::file_size(song) == 104u + 32u);
+    EXPECT_TRUE(textOf(window) == L"Tonvira - [歌.qvi]" && fs::file_size(song) == 104u + 32u);
     command(ID_EXPORT_MIDI);
     EXPECT_EQ(fake.dialogStartPath, midi.wstring());
     EXPECT_EQ(boxes(), (WideTexts{warning(L"不能创建文件x.qvi."), warning(L"不能写入文件x.mid.")}));
-    const std::wstring qvi = L"save QVI Files(*.QVI)|*.qvi 2 qvi";
+    fake.dialogAnswers = {recordingFile(L"a-major.qvi", 1302, true),
+                          recordingFile(L"odd.qvi", 1400, false)};
+    command(ID_LOAD);
+    EXPECT_TRUE(checked(1302) && !checked(ID_KEY_FIRST) && checked(ID_AUTO_BASS));
+    EXPECT_EQ(textOf(window), L"Tonvira - [a-major.qvi]");
+    EXPECT_EQ(commandStates(), "101100111 10110");
+    command(ID_LOAD);
+    EXPECT_EQ(boxes(), WideTexts{warning(L"文件odd.qvi不是被支持的Tonvira文件.")});
+    EXPECT_TRUE(performance.keyMode == 1302 && performance.autoBass);
+    EXPECT_EQ(eventLists.playbackList.size(), 2u);
+    command(ID_SAVE); // the name is gone: save asks for one
+    const std::wstring qvi = L"save QVI Files(*.QVI)|*.qvi 2 qvi",
+                       open = L"open QVI Files(*.QVI)|*.qvi 8192 qvi";
     const std::wstring mid = L"save Midi Files(*.MID)|*.mid 2 mid";
-    EXPECT_EQ(fake.dialogs, (WideTexts{qvi, qvi, mid, qvi, mid}));
+    EXPECT_EQ(fake.dialogs, (WideTexts{qvi, qvi, mid, qvi, mid, open, open, qvi}));
 }
 
 // The command-line file is taken up at start and played half a second later, but not once

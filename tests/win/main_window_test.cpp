@@ -20,13 +20,23 @@ bool shows(HWND window, int x, int y, HBITMAP bitmap, int sourceX, int sourceY) 
 
 // Without a device the program refuses to start. The mapper opens at start with the play
 // channel's program; closing silences and closes; settings chosen while closed go out at the next
-// open, to the play and the bass channel; a device that fails to open warns and is left closed.
-TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
+// open, to the play and the bass channel. The instrument picture follows the instrument and the
+// drum channel. A device that fails to open warns and is left closed.
+TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommandsAndTheInstrumentPicture) {
     fake.devices = 0;
     EXPECT_EQ(create(), nullptr);
     EXPECT_EQ(boxes(), WideTexts{box(L"QV", L"No MIDI output devices!", MB_ICONERROR)});
     fake.devices = 2;
     ASSERT_TRUE(create());
+    auto showsPicture = [&](int n) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const int left = (layout.clientWidth - pictureWidth) / 2;
+        bool same = true;
+        for (POINT p : {POINT{85, 70}, {40, 40}, {120, 100}, {60, 110}, {100, 30}, {30, 90}})
+            same = same && shows(window, left + p.x, pictureTop + p.y, shell.instrumentPicture,
+                                 pictureWidth * n + p.x, p.y);
+        return same;
+    };
     command(ID_DEVICE_CLOSE);
     command(ID_PROGRAM_BASE + 40); // nothing sent while closed
     EXPECT_EQ(sent(), thenSilence("program 0"));
@@ -42,6 +52,10 @@ TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
     EXPECT_TRUE(checked(ID_CHANNEL_BASE + 14) && checked(ID_PROGRAM_BASE + 40) && checked(1315));
     EXPECT_TRUE(!checked(ID_CHANNEL_BASE) && !checked(ID_PROGRAM_BASE) && !checked(ID_KEY_FIRST));
     EXPECT_TRUE(performance.keyMode == 1315 && performance.autoBass && checked(ID_AUTO_BASS));
+    command(ID_PROGRAM_BASE + 80);
+    EXPECT_TRUE(showsPicture(10) && !showsPicture(9));
+    command(ID_CHANNEL_BASE + 9);
+    EXPECT_TRUE(showsPicture(14));
     fake.openFails = true;
     command(ID_DEVICE_BASE + 1); // closed, and the reopen fails
     EXPECT_TRUE(!performance.deviceOpen && checked(ID_DEVICE_CLOSE) && !checked(ID_DEVICE_OPEN));
@@ -91,27 +105,10 @@ TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     EXPECT_EQ(sent(), "bend 16382, bend 8191, on 60 v5"); // the velocity of thumb 123
 }
 
-TEST_F(MainWindow, TheInstrumentPictureFollowsTheInstrumentAndTheDrumChannel) {
-    ASSERT_TRUE(create());
-    auto showsPicture = [&](int n) {
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        const int left = (layout.clientWidth - pictureWidth) / 2;
-        bool same = true;
-        for (POINT p : {POINT{85, 70}, {40, 40}, {120, 100}, {60, 110}, {100, 30}, {30, 90}})
-            same = same && shows(window, left + p.x, pictureTop + p.y, shell.instrumentPicture,
-                                 pictureWidth * n + p.x, p.y);
-        return same;
-    };
-    command(ID_PROGRAM_BASE + 80);
-    EXPECT_TRUE(showsPicture(10) && !showsPicture(9));
-    command(ID_CHANNEL_BASE + 9);
-    EXPECT_TRUE(showsPicture(14));
-}
-
 // Recording and playing need the device open. A single pass ends by itself with All Notes Off,
 // also after a key still held when recording stopped; a loop plays until stopped, and an event
-// already queued at the stop plays no more.
-TEST_F(MainWindow, RecordingAndPlayingCommands) {
+// already queued at the stop plays no more. A replayed event is looked up with a bounds check.
+TEST_F(MainWindow, RecordingPlayingAndReplayedEvents) {
     ASSERT_TRUE(create());
     EXPECT_EQ(commandStates(), "100000001 10000");
     command(ID_RECORD_START);
@@ -137,16 +134,6 @@ TEST_F(MainWindow, RecordingAndPlayingCommands) {
     EXPECT_EQ(sent(), thenSilence());
     pumpFor(100);
     EXPECT_TRUE(sent().empty() && !playbackRunning());
-    command(ID_DEVICE_CLOSE);
-    command(ID_RECORD_START);
-    command(ID_PLAY);
-    EXPECT_FALSE(performance.recording || playbackRunning());
-    EXPECT_EQ(boxes(), WideTexts(2, box(L"提示", L"请打开开关", MB_OK)));
-}
-
-TEST_F(MainWindow, ReplayedEventsAreLookedUpWithABoundsCheck) {
-    ASSERT_TRUE(create());
-    sent();
     eventLists.playbackList = {
         {0, 256, 30 << 16, 1}, {0, 257, 30 << 16, 1}, {0, 256, 31 << 16, 7}, {0, 256, 32 << 16, 0}};
     eventLists.playbackList.pop_back(); // its bytes stay behind the end, where 3 would find them
@@ -155,6 +142,11 @@ TEST_F(MainWindow, ReplayedEventsAreLookedUpWithABoundsCheck) {
         SendMessageW(window, messageReplayEvent, current, index);
     SendMessageW(window, messageReplayEvent, current + 1, 0); // another playback's: dropped
     EXPECT_EQ(sent(), "on 72, off 72");
+    command(ID_DEVICE_CLOSE);
+    command(ID_RECORD_START);
+    command(ID_PLAY);
+    EXPECT_FALSE(performance.recording || playbackRunning());
+    EXPECT_EQ(boxes(), WideTexts(2, box(L"提示", L"请打开开关", MB_OK)));
 }
 
 } // namespace

@@ -109,7 +109,6 @@ class WindowTest : public ::testing::Test {
         wchar_t text[300] = {};
         return std::wstring(text, GetWindowTextW(window, text, 300));
     }
-    std::wstring title() { return textOf(window); }
 
     // The MIDI messages sent since the last call.
     static std::string sent() { return describeMidi(std::exchange(fake.sent, {})); }
