@@ -25,16 +25,14 @@ struct Fakes {
     int closes = 0, helpLibraryLoads = 0;
     WideTexts boxes;             // "caption | text | type" of each message box
     std::vector<int> boxAnswers; // taken in order; IDOK once they run out
-    // Chosen paths, or empty for Cancel (as is a dialog with none left). Each dialog is written
-    // "save|open FILTER FLAGS EXTENSION", the filter's strings joined with '|', and " incomplete"
-    // unless its record is filled as a plain dialog of the program needs.
+    // Chosen paths ("" or none left: Cancel); each dialog shown as "save|open FILTER FLAGS EXT",
+    // the filter's parts joined by '|', " incomplete" unless filled as a plain dialog needs.
     WideTexts dialogAnswers, dialogs;
     std::wstring dialogStartPath; // the last dialog's
     WideTexts shellOpened;
 };
 extern Fakes fake;
 
-// Removed afterwards with all it holds.
 struct TempFolder {
     std::filesystem::path path = std::filesystem::temp_directory_path() /
                                  (L"tonvira-" + std::to_wstring(GetCurrentProcessId()));
@@ -110,7 +108,6 @@ class WindowTest : public ::testing::Test {
         return std::wstring(text, GetWindowTextW(window, text, 300));
     }
 
-    // The MIDI messages sent since the last call.
     static std::string sent() { return describeMidi(std::exchange(fake.sent, {})); }
     static std::string thenSilence(const std::string& before = "") {
         std::string out = before + (before.empty() ? "" : ", ") + "notes off";
@@ -122,9 +119,7 @@ class WindowTest : public ::testing::Test {
     static std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
         return caption + L" | " + text + L" | " + std::to_wstring(type);
     }
-    static std::wstring warning(const std::wstring& text) {
-        return box(L"QV", text, MB_ICONWARNING);
-    }
+    static std::wstring warning(const std::wstring& t) { return box(L"QV", t, MB_ICONWARNING); }
 
     HWND window = nullptr;
 };
