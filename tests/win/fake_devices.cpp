@@ -1,4 +1,3 @@
-// The doubles behind the platform and system seams (see Fakes in window_fixture.h).
 #include "app/system_seam.h"
 #include "engine/platform.h"
 #include "tests/win/window_fixture.h"

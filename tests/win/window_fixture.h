@@ -109,11 +109,12 @@ class WindowTest : public ::testing::Test {
     }
 
     static std::string sent() { return describeMidi(std::exchange(fake.sent, {})); }
+    // The given messages, then All Notes Off on the sixteen channels.
     static std::string thenSilence(const std::string& before = "") {
-        std::string out = before + (before.empty() ? "" : ", ") + "notes off";
-        for (int channel = 1; channel < 16; ++channel)
-            out += ", notes off@" + std::to_string(channel);
-        return out;
+        std::vector<uint32_t> silence;
+        for (uint32_t channel = 0; channel < 16; ++channel)
+            silence.push_back(0x7BB0 | channel);
+        return before + (before.empty() ? "" : ", ") + describeMidi(silence);
     }
     static WideTexts boxes() { return std::exchange(fake.boxes, {}); }
     static std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
