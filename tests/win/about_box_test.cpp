@@ -42,7 +42,6 @@ HCURSOR cursorAt(HWND dialog, int x, int y, UINT message = WM_MOUSEMOVE) {
     return GetCursor();
 }
 
-// Opens the box with the About command and closes it with Esc; true when it closed so.
 bool openAbout(HWND window, std::function<void(HWND)> whileOpen) {
     run = {std::move(whileOpen), nullptr, 0};
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, onBoxTimer);

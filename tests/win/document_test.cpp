@@ -24,23 +24,24 @@ class Document : public WindowTest {
 };
 
 // The save-changes prompt: Cancel keeps the window, and so does Yes when the save dialog is then
-// cancelled; a log-off waits for the answer. A failed save leaves the recording untitled and
-// unsaved; export is not saving and opens at the previous export; a save with a name asks nothing.
-// A loaded file brings its key/mode and automatic bass; a file that cannot be used changes nothing
-// but the name, which is forgotten. Flags 2: OFN_OVERWRITEPROMPT, 8192: OFN_CREATEPROMPT.
+// cancelled; a log-off and a load wait for the answer. A failed save leaves the recording untitled
+// and unsaved; export is not saving and opens at the previous export; a save with a name asks
+// nothing. A loaded file brings its key/mode and automatic bass; a file that cannot be used changes
+// nothing but the name, which is forgotten. Flags 2: OFN_OVERWRITEPROMPT, 8192: OFN_CREATEPROMPT.
 TEST_F(Document, TheSaveChangesPromptSaveExportAndLoad) {
     ASSERT_TRUE(create());
     recordOneNote();
     const fs::path song = folder.path / L"歌.qvi", midi = folder.path / L"song.mid";
     const std::wstring absent = (folder.path / L"no" / L"x").wstring();
     fake.dialogAnswers = {L"", absent + L".qvi", midi.wstring(), song.wstring(), absent + L".mid"};
-    fake.boxAnswers = {IDCANCEL, IDYES, IDCANCEL, IDNO};
+    fake.boxAnswers = {IDCANCEL, IDYES, IDCANCEL, IDNO, IDCANCEL};
     SendMessageW(window, WM_CLOSE, 0, 0);
     SendMessageW(window, WM_CLOSE, 0, 0); // Yes, and the save dialog is cancelled
     EXPECT_TRUE(IsWindow(window) && document.dirty);
     EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 0);
     EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 1);
-    EXPECT_EQ(boxes(), WideTexts(4, box(L"QV", L"保存当前的变化在 未命名?",
+    command(ID_LOAD); // Cancel: no open dialog
+    EXPECT_EQ(boxes(), WideTexts(5, box(L"QV", L"保存当前的变化在 未命名?",
                                         MB_YESNOCANCEL | MB_ICONQUESTION)));
     command(ID_SAVE_AS);
     command(ID_EXPORT_MIDI);
