@@ -1,8 +1,6 @@
-// Playback and the document in the real window: play/loop/stop, save, save as, load, export,
-// the save-changes prompt on close, log-off and load, and the command-line file; and the files
-// themselves under Windows: long Chinese paths, and a target that cannot be replaced is kept.
+// The document in the real window, the command-line file, and the files themselves under Windows.
+#include "recording/file_messages.h"
 #include "recording/midi_export.h"
-#include "recording/playback_scheduler.h"
 #include "recording/recording_file.h"
 #include "tests/win/window_fixture.h"
 
@@ -25,140 +23,72 @@ class Document : public WindowTest {
     TempFolder folder;
 };
 
-// A single pass ends by itself with All Notes Off, also after a key still held when recording
-// stopped; a loop plays until stopped, and an event already queued at the stop plays no more.
-TEST_F(Document, PlayOnceLoopAndStop) {
-    ASSERT_TRUE(create());
-    command(ID_RECORD_START);
-    key(WM_KEYDOWN, 30);
-    command(ID_RECORD_STOP);
-    sent();
-    command(ID_PLAY);
-    pumpFor(300);
-    EXPECT_EQ(sent(), thenSilence("on 60"));
-    EXPECT_EQ(commandStates(), "101101111 10110");
-    command(ID_PLAY_LOOP);
-    EXPECT_EQ(commandStates(), "000010000 00001");
-    pumpFor(200);
-    const std::string passes = sent();
-    EXPECT_NE(passes.find("on 60"), passes.rfind("on 60")); // at least twice
-    command(ID_PLAY_STOP);
-    EXPECT_EQ(sent(), thenSilence());
-    EXPECT_EQ(commandStates(), "101101111 10110");
-    pumpFor(100);
-    EXPECT_TRUE(sent().empty() && !playbackRunning());
-}
-
-// A loaded file brings its key/mode and automatic bass (the instrument stays); a file that
-// cannot be used changes nothing but the name, which is forgotten.
-TEST_F(Document, LoadTakesUpKeyModeAndBassAndAFailedLoadKeepsTheRecording) {
-    ASSERT_TRUE(create());
-    command(ID_PROGRAM_BASE + 40);
-    fake.dialogAnswers = {recordingFile(L"a-major.qvi", 1302, true),
-                          (folder.path / L"absent.qvi").wstring(),
-                          recordingFile(L"odd.qvi", 1400, false)};
-    command(ID_LOAD);
-    EXPECT_TRUE(checked(1302) && !checked(ID_KEY_FIRST) && checked(ID_AUTO_BASS));
-    EXPECT_EQ(performance.program, 40);
-    EXPECT_EQ(title(), L"Tonvira - [a-major.qvi]");
-    EXPECT_EQ(commandStates(), "101100111 10110");
-    command(ID_LOAD);
-    command(ID_LOAD);
-    EXPECT_EQ(boxes(), (WideTexts{warning(L"不能找到或打开文件absent.qvi."),
-                                  warning(L"文件odd.qvi不是被支持的Tonvira文件.")}));
-    EXPECT_TRUE(performance.keyMode == 1302 && performance.autoBass);
-    EXPECT_EQ(eventLists.playbackList.size(), 2u);
-    EXPECT_EQ(title(), L"Tonvira - [a-major.qvi]");
-    command(ID_SAVE); // the name is gone: save asks for one
-    EXPECT_EQ(fake.dialogs.size(), 4u);
-}
-
-TEST_F(Document, CloseLogOffAndLoadAskAboutAnUnsavedRecording) {
-    auto open = [&] {
-        SendMessageW(window, WM_CLOSE, 0, 0);
-        return IsWindow(window) != FALSE;
-    };
-    ASSERT_TRUE(create());
-    EXPECT_FALSE(open()); // nothing unsaved: closes at once
-    ASSERT_TRUE(create());
-    recordOneNote();
-    fake.boxAnswers = {IDCANCEL, IDYES}; // and the save dialog is cancelled
-    EXPECT_TRUE(open() && open() && document.dirty);
-    EXPECT_EQ(boxes(), WideTexts(2, box(L"QV", L"保存当前的变化在 未命名?",
-                                        MB_YESNOCANCEL | MB_ICONQUESTION)));
-    fake.boxAnswers = {IDCANCEL, IDNO};
-    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 0);
-    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 1);
-    fake.boxAnswers = {IDCANCEL, IDYES}; // the save dialog is cancelled: the load stops too
-    command(ID_LOAD);
-    command(ID_LOAD);
-    EXPECT_EQ(fake.dialogs, WideTexts(2, L"save QVI Files(*.QVI)|*.qvi 2 qvi")); // no open
-    fake.boxAnswers = {IDYES};
-    fake.dialogAnswers = {(folder.path / L"kept.qvi").wstring()};
-    EXPECT_FALSE(open());
-    EXPECT_TRUE(fs::exists(folder.path / L"kept.qvi"));
-    ASSERT_TRUE(create());
-    recordOneNote();
-    fake.boxAnswers = {IDNO};
-    EXPECT_FALSE(open());
-}
-
-// A failed save leaves the recording untitled and unsaved; a save without a name asks for one
-// and a save with a name asks nothing; export is not saving and opens at the previous export.
-// Dialog flags: 2 = OFN_OVERWRITEPROMPT, 8192 = OFN_CREATEPROMPT.
-TEST_F(Document, SaveExportAndTheThreeFileDialogs) {
+// The save-changes prompt: Cancel keeps the window, and so does Yes when the save dialog is then
+// cancelled; a log-off and a load wait for the answer. A failed save leaves the recording untitled
+// and unsaved; export is not saving and opens at the previous export; a save with a name asks
+// nothing. A loaded file brings its key/mode and automatic bass; a file that cannot be used changes
+// nothing but the name, which is forgotten. Flags 2: OFN_OVERWRITEPROMPT, 8192: OFN_CREATEPROMPT.
+TEST_F(Document, TheSaveChangesPromptSaveExportAndLoad) {
     ASSERT_TRUE(create());
     recordOneNote();
     const fs::path song = folder.path / L"歌.qvi", midi = folder.path / L"song.mid";
-    fake.dialogAnswers = {(folder.path / L"no" / L"x.qvi").wstring(), midi.wstring(),
-                          song.wstring(), L"", (folder.path / L"no" / L"x.mid").wstring()};
+    const std::wstring absent = (folder.path / L"no" / L"x").wstring();
+    fake.dialogAnswers = {L"", absent + L".qvi", midi.wstring(), song.wstring(), absent + L".mid"};
+    fake.boxAnswers = {IDCANCEL, IDYES, IDCANCEL, IDNO, IDCANCEL};
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    SendMessageW(window, WM_CLOSE, 0, 0); // Yes, and the save dialog is cancelled
+    EXPECT_TRUE(IsWindow(window) && document.dirty);
+    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 1);
+    command(ID_LOAD); // Cancel: no open dialog
+    EXPECT_EQ(boxes(), WideTexts(5, box(L"QV", L"保存当前的变化在 未命名?",
+                                        MB_YESNOCANCEL | MB_ICONQUESTION)));
     command(ID_SAVE_AS);
-    EXPECT_EQ(title(), L"Tonvira - [未命名]");
     command(ID_EXPORT_MIDI);
-    EXPECT_TRUE(fs::exists(midi) && document.dirty);
+    EXPECT_TRUE(textOf(window) == L"Tonvira - [未命名]" && document.dirty && fs::exists(midi));
     command(ID_SAVE);
-    EXPECT_EQ(title(), L"Tonvira - [歌.qvi]");
-    EXPECT_EQ(commandStates(), "101100111 10110");
-    recordOneNote(); // two events more: unsaved again
-    EXPECT_EQ(commandStates(), "101101111 10110");
+    recordOneNote(); // two events more
     command(ID_SAVE);
-    EXPECT_EQ(fs::file_size(song), 104u + 32u);
-    command(ID_LOAD);
+    EXPECT_TRUE(textOf(window) == L"Tonvira - [歌.qvi]" && fs::file_size(song) == 104u + 32u);
     command(ID_EXPORT_MIDI);
     EXPECT_EQ(fake.dialogStartPath, midi.wstring());
     EXPECT_EQ(boxes(), (WideTexts{warning(L"不能创建文件x.qvi."), warning(L"不能写入文件x.mid.")}));
-    const std::wstring qvi = L"QVI Files(*.QVI)|*.qvi ", mid = L"Midi Files(*.MID)|*.mid ";
-    EXPECT_EQ(fake.dialogs, (WideTexts{L"save " + qvi + L"2 qvi", L"save " + mid + L"2 mid",
-                                       L"save " + qvi + L"2 qvi", L"open " + qvi + L"8192 qvi",
-                                       L"save " + mid + L"2 mid"}));
+    fake.dialogAnswers = {recordingFile(L"a-major.qvi", 1302, true),
+                          recordingFile(L"odd.qvi", 1400, false)};
+    command(ID_LOAD);
+    EXPECT_TRUE(checked(1302) && !checked(ID_KEY_FIRST) && checked(ID_AUTO_BASS));
+    EXPECT_EQ(textOf(window), L"Tonvira - [a-major.qvi]");
+    EXPECT_EQ(commandStates(), "101100111 10110");
+    command(ID_LOAD);
+    EXPECT_EQ(boxes(), WideTexts{warning(L"文件odd.qvi不是被支持的Tonvira文件.")});
+    EXPECT_TRUE(performance.keyMode == 1302 && performance.autoBass);
+    EXPECT_EQ(eventLists.playbackList.size(), 2u);
+    command(ID_SAVE); // the name is gone: save asks for one
+    const std::wstring qvi = L"save QVI Files(*.QVI)|*.qvi 2 qvi",
+                       open = L"open QVI Files(*.QVI)|*.qvi 8192 qvi";
+    const std::wstring mid = L"save Midi Files(*.MID)|*.mid 2 mid";
+    EXPECT_EQ(fake.dialogs, (WideTexts{qvi, qvi, mid, qvi, mid, open, open, qvi}));
 }
 
 // The command-line file is taken up at start and played half a second later, but not once
-// recording has started, nor with the device closed; a file that cannot be used is reported and
-// leaves the recording empty.
+// recording has started, nor with the device closed (and no play is refused then); a file that
+// cannot be used is reported (the name cut to the longest path) and leaves the recording empty.
 TEST_F(Document, TheStartupFile) {
-    const std::wstring good = recordingFile(L"start.qvi", 1302, true);
-    const std::wstring quoted = L"\"" + recordingFile(L"with blank.qvi", 1297, false) + L"\"";
-    const std::wstring odd = recordingFile(L"odd.qvi", 1296, false), tooLong(300, L'x');
+    const std::wstring good = recordingFile(L"start.qvi", 1302, true), tooLong(300, L'x');
+    const std::wstring odd = recordingFile(L"odd.qvi", 1296, false);
     const std::tuple<std::wstring, std::wstring, std::string> cases[] = {
         {good, L"", "101100111 10110"}, // played: Save stays grayed
         {good, L"", "010000000 01000"}, // recording started first
         {good, L"Cannot open MIDI device", "101100101 10110"},
-        {quoted, L"不能找到或打开文件" + quoted + L".", "100000001 10000"}, // as a shell passes it
         {odd, L"文件" + odd + L"不是被支持的Tonvira文件.", "100000001 10000"},
         {tooLong, L"不能找到或打开文件" + std::wstring(260, L'x') + L".", "100000001 10000"},
     };
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const auto& [line, message, statesAfter] = cases[i];
-        const bool loaded = i < 3;
         WindowTest::SetUp();
         shell.commandLine = line.c_str();
         fake.openFails = i == 2;
         ASSERT_TRUE(create());
-        EXPECT_EQ(boxes(), message.empty() ? WideTexts{} : WideTexts{warning(message)});
-        EXPECT_EQ(title(), std::wstring(L"Tonvira - [") + (loaded ? line : L"未命名") + L"]");
-        EXPECT_EQ(checked(1302) && checked(ID_AUTO_BASS), loaded);
-        EXPECT_EQ(commandStates(), loaded ? "101100101 10110" : "100000001 10000");
         if (i == 1) {
             command(ID_RECORD_START);
             SendMessageW(window, WM_TIMER, startupPlayTimer, 0); // a tick already queued
@@ -166,61 +96,41 @@ TEST_F(Document, TheStartupFile) {
         sent();
         pumpFor(900);
         EXPECT_EQ(sent(), i ? "" : thenSilence("on 69, on 57@15, off 69, off 57@15")) << i;
-        EXPECT_TRUE(boxes().empty()) << i; // no play refused
+        EXPECT_EQ(boxes(), message.empty() ? WideTexts{} : WideTexts{warning(message)}) << i;
         EXPECT_EQ(commandStates(), statesAfter) << i;
         DestroyWindow(window);
     }
 }
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
-
-// A read-only target and one another program holds open keep their bytes, a folder is not
-// replaced, and no temporary file is left behind.
-TEST(WindowsFiles, ATargetThatCannotBeReplacedIsKept) {
+// The longest path a file dialog gives, in Chinese: saved, replaced by a shorter file, read back
+// and exported byte for byte. Then a read-only target, one another program holds open and a
+// folder are not replaced; no temporary file is left behind.
+TEST(WindowsFiles, TheLongestChinesePathsAndTargetsThatCannotBeReplaced) {
     TempFolder folder;
-    const fs::path locked = folder.path / L"locked.qvi", busy = folder.path / L"busy.qvi";
-    std::ofstream(locked, std::ios::binary) << "precious";
-    std::ofstream(busy, std::ios::binary) << "in use";
-    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
-    HANDLE holder = CreateFileW(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    for (const fs::path& target : {locked, busy, folder.path}) {
-        const wchar_t* error = writeRecordingFile(list, 1297, false, target);
-        EXPECT_EQ(std::wstring(error ? error : L""), L"不能创建文件%s.") << target;
-    }
-    EXPECT_FALSE(exportMidiFile(list, 1297, 0, false, locked));
-    CloseHandle(holder);
-    EXPECT_EQ(contents(locked), "precious");
-    EXPECT_EQ(contents(busy), "in use");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 2);
-}
-
-// The longest path a file dialog gives, in Chinese: saved, replaced by a shorter file, read
-// back and exported byte for byte.
-TEST(WindowsFiles, TheLongestChinesePathsSaveReplaceLoadAndExport) {
-    TempFolder folder;
+    const EventList list{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
     fs::path deep = folder.path;
     while (deep.native().size() < 200)
         deep /= std::wstring(30, L'歌');
     fs::create_directories(deep);
     const std::wstring name(MAX_PATH - 1 - deep.native().size() - 1 - 4, L'曲'); // 259 in all
     const fs::path song = deep / (name + L".qvi"), midi = deep / (name + L".mid");
-    ASSERT_EQ(song.native().size(), 259u);
     ASSERT_EQ(writeRecordingFile(list, 1297, false, song), nullptr);
     ASSERT_EQ(writeRecordingFile({list[0]}, 1302, true, song), nullptr);
-    EXPECT_EQ(fs::file_size(song), 120u);
     LoadedRecording loaded;
     ASSERT_EQ(readRecordingFile(song, loaded), nullptr);
     EXPECT_EQ(loaded.keyModeId, 1302u);
     ASSERT_TRUE(exportMidiFile(list, 1297, 0, true, midi));
-    const auto expected = *encodeMidiFile(list, 1297, 0, true);
-    EXPECT_EQ(contents(midi), std::string(expected.begin(), expected.end()));
+    const MidiBytes exported = *encodeMidiFile(list, 1297, 0, true);
+    ASSERT_TRUE(SetFileAttributesW(song.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE holder = CreateFileW(midi.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    for (const fs::path& target : {song, midi, deep})
+        EXPECT_EQ(writeRecordingFile(list, 1297, false, target), msgCannotCreateFile) << target;
+    CloseHandle(holder);
+    EXPECT_EQ(fs::file_size(song), 120u);
+    std::ifstream in(midi, std::ios::binary);
+    EXPECT_EQ(MidiBytes(std::istreambuf_iterator<char>(in), {}), exported);
     EXPECT_EQ(std::distance(fs::directory_iterator(deep), {}), 2);
 }
 

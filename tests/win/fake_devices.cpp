@@ -1,4 +1,3 @@
-// The doubles behind the platform and system seams (see Fakes in window_fixture.h).
 #include "app/system_seam.h"
 #include "engine/platform.h"
 #include "tests/win/window_fixture.h"
@@ -25,10 +24,9 @@ bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
 }
 
 bool platformMidiOpen(int, MidiOutHandle* handle) {
-    if (fake.openFails)
-        return false;
-    *handle = &fake.sent;
-    return true;
+    if (!fake.openFails)
+        *handle = &fake.sent;
+    return !fake.openFails;
 }
 
 uint32_t platformMidiSend(MidiOutHandle, uint32_t packedMessage) {

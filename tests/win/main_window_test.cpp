@@ -1,17 +1,13 @@
-// The main window with real messages: the device, channel, instrument and key/mode menus; keys,
-// mouse, focus and scroll bars; layout and painting; the recording commands.
+// The main window with real messages: menus, keys, mouse, scroll bars, painting, recording.
 #include "app/layout.h"
 #include "engine/key_geometry.h"
 #include "recording/playback_scheduler.h"
 #include "tests/win/window_fixture.h"
 
-#include <tuple>
-
 namespace {
 
 using MainWindow = WindowTest;
 
-// Whether the window shows at (x, y) the pixel of a bitmap at (sourceX, sourceY).
 bool shows(HWND window, int x, int y, HBITMAP bitmap, int sourceX, int sourceY) {
     HDC dc = GetDC(window), memory = CreateCompatibleDC(dc);
     HGDIOBJ previous = SelectObject(memory, bitmap);
@@ -22,73 +18,68 @@ bool shows(HWND window, int x, int y, HBITMAP bitmap, int sourceX, int sourceY) 
     return same;
 }
 
-// Without a device the program refuses to start; a failed open, at start or on a change of
-// device, warns and leaves the device closed.
-TEST_F(MainWindow, StartUpWithoutADeviceAndFailedOpens) {
+// Without a device the program refuses to start. Settings chosen while closed go out at the next
+// open, to the play and the bass channel; the picture follows the instrument and the drum channel;
+// a device that fails to open warns and is left closed.
+TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommandsAndTheInstrumentPicture) {
     fake.devices = 0;
     EXPECT_EQ(create(), nullptr);
     EXPECT_EQ(boxes(), WideTexts{box(L"QV", L"No MIDI output devices!", MB_ICONERROR)});
     fake.devices = 2;
-    fake.openFails = true;
     ASSERT_TRUE(create());
-    EXPECT_TRUE(!performance.deviceOpen && checked(ID_DEVICE_CLOSE) && checked(ID_DEVICE_MAPPER));
-    fake.openFails = false;
+    auto showsPicture = [&](int n) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const int left = (layout.clientWidth - pictureWidth) / 2;
+        bool same = true;
+        for (POINT p : {POINT{85, 70}, {40, 40}, {120, 100}, {60, 110}, {100, 30}, {30, 90}})
+            same = same && shows(window, left + p.x, pictureTop + p.y, shell.instrumentPicture,
+                                 pictureWidth * n + p.x, p.y);
+        return same;
+    };
+    command(ID_DEVICE_CLOSE);
+    command(ID_PROGRAM_BASE + 40); // nothing sent while closed
+    EXPECT_EQ(sent(), thenSilence("program 0"));
+    EXPECT_TRUE(fake.closes == 1 && checked(ID_DEVICE_CLOSE) && checked(ID_DEVICE_MAPPER));
     command(ID_DEVICE_OPEN);
+    command(ID_DEVICE_OPEN); // already open: nothing more
+    command(ID_CHANNEL_BASE + 14);
+    for (UINT nothing : {ID_CHANNEL_BASE + 15, ID_PROGRAM_BASE + 128, 1290})
+        command(nothing); // the bass channel, no instrument, between the file and key commands
+    EXPECT_EQ(sent(), "program 40, program 40@15, program 40@14, program 40@15");
+    command(1315); // c minor
+    command(ID_AUTO_BASS);
+    EXPECT_TRUE(checked(ID_CHANNEL_BASE + 14) && checked(ID_PROGRAM_BASE + 40) && checked(1315));
+    EXPECT_TRUE(performance.keyMode == 1315 && performance.autoBass && checked(ID_AUTO_BASS));
+    command(ID_PROGRAM_BASE + 80);
+    EXPECT_TRUE(showsPicture(10) && !showsPicture(9));
+    command(ID_CHANNEL_BASE + 9);
+    EXPECT_TRUE(showsPicture(14));
     fake.openFails = true;
     command(ID_DEVICE_BASE + 1); // closed, and the reopen fails
     EXPECT_TRUE(!performance.deviceOpen && checked(ID_DEVICE_CLOSE) && !checked(ID_DEVICE_OPEN));
     EXPECT_TRUE(checked(ID_DEVICE_BASE + 1) && !checked(ID_DEVICE_MAPPER));
-    EXPECT_EQ(boxes(), WideTexts(2, warning(L"Cannot open MIDI device")));
+    EXPECT_EQ(boxes(), WideTexts{warning(L"Cannot open MIDI device")});
 }
 
-// The mapper opens at start with the play channel's program; closing silences and closes;
-// settings chosen while closed go out at the next open, to the play and the bass channel.
-TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommands) {
-    ASSERT_TRUE(create());
-    EXPECT_TRUE(checked(ID_DEVICE_MAPPER) && checked(ID_DEVICE_OPEN) && !checked(ID_DEVICE_CLOSE));
-    EXPECT_TRUE(checked(ID_KEY_FIRST) && checked(ID_CHANNEL_BASE) && checked(ID_PROGRAM_BASE));
-    EXPECT_EQ(sent(), "program 0");
-    command(ID_DEVICE_CLOSE);
-    EXPECT_EQ(sent(), thenSilence());
-    EXPECT_TRUE(fake.closes == 1 && checked(ID_DEVICE_CLOSE) && !checked(ID_DEVICE_OPEN));
-    command(ID_PROGRAM_BASE + 40);
-    EXPECT_TRUE(sent().empty() && checked(ID_PROGRAM_BASE + 40) && !checked(ID_PROGRAM_BASE));
-    command(ID_DEVICE_OPEN);
-    command(ID_DEVICE_OPEN); // already open: nothing more
-    EXPECT_EQ(sent(), "program 40, program 40@15");
-    command(ID_CHANNEL_BASE + 14);
-    EXPECT_EQ(sent(), "program 40@14, program 40@15");
-    EXPECT_TRUE(checked(ID_CHANNEL_BASE + 14) && !checked(ID_CHANNEL_BASE));
-    for (UINT nothing : {ID_CHANNEL_BASE + 15, ID_PROGRAM_BASE + 128, 1290})
-        command(nothing); // the bass channel, no instrument, between the file and key commands
-    EXPECT_TRUE(sent().empty() && performance.channel == 14 && performance.program == 40);
-    command(1315); // c minor
-    EXPECT_TRUE(checked(1315) && !checked(ID_KEY_FIRST) && performance.keyMode == 1315);
-    command(ID_AUTO_BASS);
-    EXPECT_TRUE(performance.autoBass && checked(ID_AUTO_BASS));
-    command(ID_AUTO_BASS);
-    EXPECT_FALSE(performance.autoBass || checked(ID_AUTO_BASS));
-}
-
-// Shift is read as a key goes down, for the note and for the key's cap (the raised one at 76 in
-// the key picture, the plain one at 0); Esc arrives as a character; a button with the focus
-// hands keys back; a click plays the key under the pointer until the button goes up anywhere.
+// Shift is read at key-down, for the note and the key's cap (the raised one at 76 in the picture);
+// Esc arrives as a character; a button with the focus (where the layout puts it) hands keys back;
+// a click plays the key under the pointer until the button goes up anywhere. The velocity thumb
+// follows the drag and sets the next note's; the bend bar bends while dragged, then springs back.
 TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     ASSERT_TRUE(create());
     sent();
     const PixelRect cell = keyCell(keyTable[30], layout.keyboardLeft, layout.keyboardTop);
-    auto capShown = [&](int source) {
-        return shows(window, cell.left + 3, cell.top + 3, shell.keyPicture, source + 3, 3);
-    };
     fake.shiftDown = true;
     key(WM_KEYDOWN, 30);
-    EXPECT_TRUE(capShown(76));
+    EXPECT_TRUE(shows(window, cell.left + 3, cell.top + 3, shell.keyPicture, 76 + 3, 3));
+    EXPECT_FALSE(shows(window, cell.left + 3, cell.top + 3, shell.keyPicture, 3, 3)); // plain
     fake.shiftDown = false;
     key(WM_KEYUP, 30);
-    EXPECT_TRUE(capShown(0));
     key(WM_KEYDOWN, 37);
     SendMessageW(window, WM_CHAR, 27, 0);
     EXPECT_EQ(sent(), thenSilence("on 72, off 72, on 72"));
+    const ControlRect first = buttonRect(layout, 0);
+    ASSERT_EQ(ChildWindowFromPoint(window, {first.x + 1, first.y + 1}), shell.buttons[0]);
     SetFocus(shell.buttons[0]);
     SendMessageW(shell.buttons[0], WM_KEYDOWN, 'S', 31 << 16);
     EXPECT_EQ(GetFocus(), window);
@@ -98,8 +89,6 @@ TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELONG(5, 5));
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(sent(), "on 62, on 43, off 43");
-    // The velocity bar's thumb follows the drag and the next note takes it; the pitch bend bar
-    // sends the bend while dragged and springs back when let go.
     auto scroll = [&](HWND bar, int code, int thumb) {
         SendMessageW(window, WM_VSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(bar));
         return GetScrollPos(bar, SB_CTL);
@@ -111,68 +100,33 @@ TEST_F(MainWindow, KeysShiftEscapeFocusMouseAndExpressionBars) {
     EXPECT_EQ(sent(), "bend 16382, bend 8191, on 60 v5"); // the velocity of thumb 123
 }
 
-// WM_SIZE puts the bars and buttons where the layout says, also for a minimised window.
-TEST_F(MainWindow, ASizeMovesTheControlsWhereTheLayoutPutsThem) {
-    ASSERT_TRUE(create());
-    auto at = [&](HWND control) {
-        RECT r{};
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-        return std::make_tuple(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    };
-    auto rect = [](ControlRect r) { return std::make_tuple(r.x, r.y, r.width, r.height); };
-    for (auto [width, height] : {std::pair{1000, 600}, {0, 0}}) {
-        SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
-        Layout expected = layout;
-        layoutForSize(expected, width, height);
-        EXPECT_EQ(at(shell.velocityBar), rect(scrollBarRect(expected, 0))) << width;
-        EXPECT_EQ(at(shell.pitchBendBar), rect(scrollBarRect(expected, 1))) << width;
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(at(shell.buttons[i]), rect(buttonRect(expected, i))) << width << " " << i;
-    }
-}
-
-TEST_F(MainWindow, TheInstrumentPictureFollowsTheInstrumentAndTheDrumChannel) {
-    ASSERT_TRUE(create());
-    auto showsPicture = [&](int n) {
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        const int left = (layout.clientWidth - pictureWidth) / 2;
-        bool same = true;
-        for (POINT p : {POINT{85, 70}, {40, 40}, {120, 100}, {60, 110}, {100, 30}, {30, 90}})
-            same = same && shows(window, left + p.x, pictureTop + p.y, shell.instrumentPicture,
-                                 pictureWidth * n + p.x, p.y);
-        return same;
-    };
-    command(ID_PROGRAM_BASE + 80);
-    EXPECT_TRUE(showsPicture(10) && !showsPicture(9));
-    command(ID_CHANNEL_BASE + 9);
-    EXPECT_TRUE(showsPicture(14));
-}
-
-// Recording and playing need the device open.
-TEST_F(MainWindow, RecordingCommandsSetMenusAndButtons) {
+// Recording and playing need the device open. A single pass ends by itself with All Notes Off,
+// also after a key still held when recording stopped; a loop plays until stopped, and an event
+// already queued at the stop plays no more. A replayed event is looked up with a bounds check.
+TEST_F(MainWindow, RecordingPlayingAndReplayedEvents) {
     ASSERT_TRUE(create());
     EXPECT_EQ(commandStates(), "100000001 10000");
     command(ID_RECORD_START);
     EXPECT_EQ(commandStates(), "010000000 01000");
     command(ID_RECORD_STOP); // nothing played
-    EXPECT_EQ(commandStates(), "100000001 10000");
-    EXPECT_FALSE(document.dirty);
-    recordOneNote();
-    EXPECT_EQ(eventLists.playbackList.size(), 2u);
-    EXPECT_EQ(commandStates(), "101101111 10110");
-    EXPECT_TRUE(document.dirty);
-    command(ID_DEVICE_CLOSE);
+    EXPECT_TRUE(commandStates() == "100000001 10000" && !document.dirty);
     command(ID_RECORD_START);
-    command(ID_PLAY);
-    EXPECT_FALSE(performance.recording || playbackRunning());
-    EXPECT_EQ(boxes(), WideTexts(2, box(L"提示", L"请打开开关", MB_OK)));
-    EXPECT_EQ(commandStates(), "101101111 10110");
-}
-
-TEST_F(MainWindow, ReplayedEventsAreLookedUpWithABoundsCheck) {
-    ASSERT_TRUE(create());
+    key(WM_KEYDOWN, 30);
+    command(ID_RECORD_STOP);
+    EXPECT_TRUE(commandStates() == "101101111 10110" && document.dirty);
     sent();
+    command(ID_PLAY);
+    pumpFor(300);
+    EXPECT_EQ(sent(), thenSilence("on 60"));
+    command(ID_PLAY_LOOP);
+    EXPECT_EQ(commandStates(), "000010000 00001");
+    pumpFor(200);
+    const std::string passes = sent();
+    EXPECT_NE(passes.find("on 60"), passes.rfind("on 60")); // at least twice
+    command(ID_PLAY_STOP);
+    EXPECT_EQ(sent(), thenSilence());
+    pumpFor(100);
+    EXPECT_TRUE(sent().empty() && !playbackRunning());
     eventLists.playbackList = {
         {0, 256, 30 << 16, 1}, {0, 257, 30 << 16, 1}, {0, 256, 31 << 16, 7}, {0, 256, 32 << 16, 0}};
     eventLists.playbackList.pop_back(); // its bytes stay behind the end, where 3 would find them
@@ -181,6 +135,11 @@ TEST_F(MainWindow, ReplayedEventsAreLookedUpWithABoundsCheck) {
         SendMessageW(window, messageReplayEvent, current, index);
     SendMessageW(window, messageReplayEvent, current + 1, 0); // another playback's: dropped
     EXPECT_EQ(sent(), "on 72, off 72");
+    command(ID_DEVICE_CLOSE);
+    command(ID_RECORD_START);
+    command(ID_PLAY);
+    EXPECT_FALSE(performance.recording || playbackRunning());
+    EXPECT_EQ(boxes(), WideTexts(2, box(L"提示", L"请打开开关", MB_OK)));
 }
 
 } // namespace

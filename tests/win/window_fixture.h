@@ -1,5 +1,4 @@
-// The real main window with fresh settings, lists and fakes for each test, and what tests read
-// back: the MIDI messages sent, the message boxes, the command states, the title.
+// The real main window with fresh settings, lists and fakes for each test, and what tests read.
 #pragma once
 
 #include "app/about_box.h"
@@ -18,28 +17,22 @@
 
 using WideTexts = std::vector<std::wstring>;
 
-// The doubles behind the platform and system seams (fake_devices.cpp): a MIDI output that keeps
-// what it is sent, message boxes and file dialogs that answer at once, Shift as the test sets it,
-// a shell that opens nothing, and no HTML Help.
+// The doubles behind the platform and system seams (fake_devices.cpp); there is no HTML Help.
 struct Fakes {
     unsigned devices = 1;
-    bool openFails = false;
+    bool openFails = false, shiftDown = false;
     std::vector<uint32_t> sent; // every short message, in order
-    int closes = 0;
+    int closes = 0, helpLibraryLoads = 0;
     WideTexts boxes;             // "caption | text | type" of each message box
     std::vector<int> boxAnswers; // taken in order; IDOK once they run out
-    // Chosen paths, or empty for Cancel (as is a dialog with none left). Each dialog is written
-    // "save|open FILTER FLAGS EXTENSION", the filter's strings joined with '|', and " incomplete"
-    // unless its record is filled as a plain dialog of the program needs.
+    // Chosen paths ("" or none left: Cancel); each dialog shown as "save|open FILTER FLAGS EXT",
+    // the filter's parts joined by '|', " incomplete" unless filled as a plain dialog needs.
     WideTexts dialogAnswers, dialogs;
     std::wstring dialogStartPath; // the last dialog's
-    bool shiftDown = false;
     WideTexts shellOpened;
-    int helpLibraryLoads = 0;
 };
 extern Fakes fake;
 
-// A fresh folder under %TEMP%, removed afterwards with all it holds.
 struct TempFolder {
     std::filesystem::path path = std::filesystem::temp_directory_path() /
                                  (L"tonvira-" + std::to_wstring(GetCurrentProcessId()));
@@ -53,13 +46,11 @@ struct TempFolder {
 
 class WindowTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (shell.instance)
-            return; // the class and pictures live for the whole test program
-        shell.instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(loadPictures() && registerMainWindowClass());
-    }
     void SetUp() override {
+        if (!shell.instance) { // the class and pictures live for the whole test program
+            shell.instance = GetModuleHandleW(nullptr);
+            ASSERT_TRUE(loadPictures() && registerMainWindowClass());
+        }
         fake = Fakes{};
         performance = PerformanceState{};
         document = DocumentState{};
@@ -75,7 +66,6 @@ class WindowTest : public ::testing::Test {
         pumpFor(0);
     }
 
-    // Creates the window as the program does, at a fixed size.
     HWND create() {
         window = createMainWindow(SW_SHOWNORMAL);
         MoveWindow(window, 0, 0, 1024, 768, TRUE);
@@ -117,9 +107,7 @@ class WindowTest : public ::testing::Test {
         wchar_t text[300] = {};
         return std::wstring(text, GetWindowTextW(window, text, 300));
     }
-    std::wstring title() { return textOf(window); }
 
-    // The MIDI messages sent since the last call.
     static std::string sent() { return describeMidi(std::exchange(fake.sent, {})); }
     // The given messages, then All Notes Off on the sixteen channels.
     static std::string thenSilence(const std::string& before = "") {
@@ -132,9 +120,7 @@ class WindowTest : public ::testing::Test {
     static std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
         return caption + L" | " + text + L" | " + std::to_wstring(type);
     }
-    static std::wstring warning(const std::wstring& text) {
-        return box(L"QV", text, MB_ICONWARNING);
-    }
+    static std::wstring warning(const std::wstring& t) { return box(L"QV", t, MB_ICONWARNING); }
 
     HWND window = nullptr;
 };
