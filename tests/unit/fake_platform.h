@@ -40,9 +40,7 @@ extern FakePlatform fake;
 // their defaults, both event lists empty. Done before every test too.
 void freshStart();
 
-// The MIDI messages sent since the last call, as "on 60, off 60, on 60 v77, program 40@15, bend
-// 8191, notes off@3": a note-on at velocity 127 and a note-off at velocity 0 name no velocity,
-// channel 0 names no channel.
+// The MIDI messages sent since the last call, described as tests/midi_text.h does.
 std::string sent();
 
 // Byte strings for file formats.

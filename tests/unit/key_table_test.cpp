@@ -66,52 +66,36 @@ TEST(KeyTable, EveryKeyAndEveryEmptySlot) {
     EXPECT_EQ(keys, 45u);
 }
 
-// Each key/mode: its tonic offset and the note that "1" of octave 5 (the A key) sounds.
-TEST(KeyTable, EveryKeyModeAndTheNoteOfItsOne) {
+// The key/modes in menu order: identifier, name, tonic offset and the note that "1" of octave 5
+// (the A key) sounds.
+TEST(KeyTable, EveryKeyModeItsNameAndTheNoteOfItsOne) {
     const struct {
-        int id, offset, one;
-    } modes[] = {
-        {1297, 0, 60},  {1298, 2, 62},  {1299, 4, 64}, {1300, 5, 65}, {1301, 7, 67},
-        {1302, 9, 69},  {1303, -1, 59}, {1304, 6, 66}, {1305, 1, 61}, {1312, -2, 58},
-        {1313, 3, 63},  {1314, -4, 56}, {1315, 3, 63}, {1316, 5, 65}, {1317, 7, 67},
-        {1318, -4, 56}, {1319, -2, 58}, {1320, 0, 60}, {1321, 2, 62}, {1328, 9, 69},
-        {1329, 4, 64},  {1330, -1, 59}, {1331, 6, 66}, {1332, 1, 61},
-    };
-    for (const auto& mode : modes) {
+        int id;
+        const wchar_t* name;
+        int offset, one;
+    } modes[] = {// clang-format off
+        {1297, L"C大调", 0, 60},   {1298, L"D大调", 2, 62},   {1299, L"E大调", 4, 64},
+        {1300, L"F大调", 5, 65},   {1301, L"G大调", 7, 67},   {1302, L"A大调", 9, 69},
+        {1303, L"B大调", -1, 59},  {1304, L"#F大调", 6, 66},  {1305, L"#C大调", 1, 61},
+        {1312, L"bB大调", -2, 58}, {1313, L"bE大调", 3, 63},  {1314, L"bA大调", -4, 56},
+        {1315, L"c小调", 3, 63},   {1316, L"d小调", 5, 65},   {1317, L"e小调", 7, 67},
+        {1318, L"f小调", -4, 56},  {1319, L"g小调", -2, 58},  {1320, L"a小调", 0, 60},
+        {1321, L"b小调", 2, 62},   {1328, L"#f小调", 9, 69},  {1329, L"#c小调", 4, 64},
+        {1330, L"#g小调", -1, 59}, {1331, L"#d小调", 6, 66},  {1332, L"#a小调", 1, 61}};
+    // clang-format on
+    for (size_t i = 0; i < std::size(modes); ++i) {
+        const auto& mode = modes[i];
+        EXPECT_EQ(keyModeItems[i].id, mode.id) << i;
+        EXPECT_EQ(keyModeName(mode.id), mode.name) << mode.id;
         EXPECT_EQ(tonicOffset(mode.id), mode.offset) << mode.id;
         EXPECT_EQ(note(30, 0, mode.id), mode.one) << mode.id;
     }
+    EXPECT_EQ(std::wstring(keyModeItems[23].menuText), L"#a小调\t  Alt+Z");
     for (int none : {0, -1, 1296, 1306, 1307, 1308, 1309, 1310, 1311, 1322, 1323, 1324, 1325, 1326,
                      1327, 1333}) {
-        EXPECT_FALSE(tonicOffset(none).has_value()) << none;
+        EXPECT_FALSE(tonicOffset(none).has_value() || keyModeName(none)[0]) << none;
         EXPECT_EQ(note(30, 0, none), -2000) << none; // no key/mode: silent
     }
-}
-
-TEST(KeyTable, ShiftsAndBassReachTheExtremes) {
-    EXPECT_EQ(note(2, -1, 1314), 26);   // 1 key, Ctrl, A flat major
-    EXPECT_EQ(note(2, -2, 1314), 14);   // ...and its automatic bass
-    EXPECT_EQ(note(27, +1, 1302), 102); // ] key, Shift, A major
-}
-
-} // namespace
-
-namespace {
-
-TEST(KeyModes, MenuOrderIdentifiersAndNames) {
-    const std::pair<int, const wchar_t*> menu[] = {
-        {1297, L"C大调"},  {1298, L"D大调"},  {1299, L"E大调"},  {1300, L"F大调"},
-        {1301, L"G大调"},  {1302, L"A大调"},  {1303, L"B大调"},  {1304, L"#F大调"},
-        {1305, L"#C大调"}, {1312, L"bB大调"}, {1313, L"bE大调"}, {1314, L"bA大调"},
-        {1315, L"c小调"},  {1316, L"d小调"},  {1317, L"e小调"},  {1318, L"f小调"},
-        {1319, L"g小调"},  {1320, L"a小调"},  {1321, L"b小调"},  {1328, L"#f小调"},
-        {1329, L"#c小调"}, {1330, L"#g小调"}, {1331, L"#d小调"}, {1332, L"#a小调"}};
-    for (size_t i = 0; i < std::size(menu); ++i) {
-        EXPECT_EQ(keyModeItems[i].id, menu[i].first) << i;
-        EXPECT_EQ(keyModeName(menu[i].first), menu[i].second) << i;
-    }
-    EXPECT_EQ(keyModeName(1306), L"");
-    EXPECT_EQ(std::wstring(keyModeItems[23].menuText), L"#a小调\t  Alt+Z");
 }
 
 } // namespace
