@@ -54,7 +54,7 @@ using AboutBox = WindowTest;
 
 // Help without HTML Help does nothing and looks for it once. The About box's texts, as the
 // resource script's code page makes them; points on a link's edge are outside it; the mail link
-// // opens mailto, turns purple and is purple again when the box reopens, the others not.
+// opens mailto, turns purple and is purple again when the box reopens, the others not.
 TEST_F(AboutBox, HelpWithoutHtmlHelpAndTheAboutBoxTextsLinksAndColours) {
     ASSERT_TRUE(create());
     command(ID_HELP);
