@@ -1,6 +1,5 @@
-// Test doubles for the platform functions (a clock the test sets, a fixed date, a MIDI device that
-// records what it is sent, one-shot timers the test fires, allocations that can be made to fail)
-// and the few helpers the tests share.
+// The platform functions faked (clock, date, MIDI device, one-shot timers, failing allocations)
+// and the helpers the unit tests share.
 #pragma once
 
 #include "engine/platform.h"
