@@ -8,8 +8,6 @@
 namespace {
 
 TEST(MidiOutput, MessagesGoOutWithTheirBytesInPlace) {
-    fake.reset();
-    performance = PerformanceState{};
     performance.keyMode = 1298; // D major
     // Key A and its bass; each send hands back the device's answer, 0 for sent.
     EXPECT_EQ(sendNoteOn(nullptr, 2, 5, 0, 100) + sendNoteOff(nullptr, 15, 4, 0, 0), 0u);
