@@ -38,8 +38,7 @@ constexpr size_t firstEvent = 14 + 8 + 10; // header, track header, tempo and pr
 
 TEST(MidiExport, FilesAreByteExact) {
     EXPECT_EQ(encode(pressA), cat({header(0, 1), melodyTrackA}));
-    EXPECT_EQ(encode(pressA, 1297, 0, true), cat({header(1, 2), melodyTrackA, bassTrackA}));
-    ScratchFolder folder;
+    ScratchFolder folder; // with the automatic bass, on disk
     ASSERT_TRUE(exportMidiFile(pressA, 1297, 0, true, folder.path / "song.mid"));
     EXPECT_EQ(contents(folder.path / "song.mid"), cat({header(1, 2), melodyTrackA, bassTrackA}));
 }
