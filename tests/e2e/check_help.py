@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""tests/e2e/check_help.py [qv.chm, default build/win64/qv.chm] unpacks a built help file with
-extract_chmLib: every file resources/help/qv.hhp lists and every link and picture default.htm
-reaches is inside, every page declares its character set, and the key map is what
-resources/art/make_keymap.py draws now. (The title is the help window's, end to end.)"""
+"""tests/e2e/check_help.py [qv.chm, default build/win64/qv.chm]: in the help file, unpacked with
+extract_chmLib, are every file qv.hhp lists and every link and picture default.htm reaches; each
+page declares its character set; keymap.png is what make_keymap.py draws now."""
 
 import os, re, subprocess, sys, tempfile
 

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The real tonvira.exe under Wine and Xvfb, driven with xdotool: a recording played on the keyboard,
-# saved and exported through the real file dialogs, loaded back and saved as, comes back the same
-# and exports the notes played (read with python3-mido). The help window opens; keys played until
-# Alt+F4 reach the capture driver in order.
-#
+# The real tonvira.exe under Wine and Xvfb, driven with xdotool: a recording played, saved,
+# exported, loaded and saved as through the real dialogs; the help window; keys until Alt+F4.
 #   tests/e2e/record_save_export.sh [build directory, default build/win64]
 set -euo pipefail
 source "$(dirname "$0")/../../tools/wine-harness.sh"

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# tools/run.sh without a display, given the demo recording under a path with blanks and Chinese
-# characters: Wine must get a path the program opens, the program must play the recording by
-# itself after start-up, every note in order and on time, and run.sh leave a screenshot and a .mid.
-#
-#   tests/e2e/run_command.sh
+# tools/run.sh without a display on the demo recording under a path with blanks and Chinese that
+# Wine must hand on: the program plays it by itself after start-up, every note in order and on time.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)" e2e_name=run_command passed=0 failed=0
 source "$root/tools/wine-harness.sh"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # tonvira-tool from the outside: arguments, exit statuses, messages and the files it writes, on the
 # demo recording (C major, automatic bass); the texts and the MIDI rules are the unit tests'.
-#
 #   tests/e2e/tool_commands.sh TOOL
 set -uo pipefail
 source "$(dirname "$0")/../../tools/wine-harness.sh"

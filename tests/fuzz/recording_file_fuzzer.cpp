@@ -1,5 +1,4 @@
-// Feeds arbitrary bytes to the recording-file reader: it must fail cleanly or hand back exactly
-// as many events as the file held.
+// Arbitrary bytes to the recording-file reader: it fails cleanly or reads events the bytes hold.
 #include "recording/recording_file.h"
 
 #include <cstdlib>

@@ -3,9 +3,7 @@
 #include "engine/key_events.h"
 #include "engine/performance_state.h"
 #include "recording/event_lists.h"
-#include "recording/midi_export.h"
 #include "recording/playback_scheduler.h"
-#include "recording/recording_file.h"
 #include "tests/unit/fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -72,36 +70,6 @@ TEST(MidiImport, ChordsAreSpreadByTheTimerSpacingAndPlaybackKeepsTheirTimes) {
     EXPECT_EQ(fake.playbackEnds, 1) << "playback did not end";
     EXPECT_EQ(heard, "5 on 36, 10 on 60, 15 on 64, 190 off 60, 195 off 64, 200 on 64, 295 off 64, "
                      "300 on 88, 495 off 88, 500 on 84, 550 off 84, 800 off 36");
-}
-
-TEST(MidiImport, RoundTripThroughMidiKeepsTheNotes) {
-    // A recording with a raised and a lowered chord, exported, imported into a file the window
-    // program takes up, and exported again: the same notes in the same order, on time.
-    const EventList recording{{1000, 256, 30 << 16, 0}, {120, 256, 31 << 16, 1},
-                              {40, 256, 32 << 16, 1},   {300, 257, 31 << 16, 1},
-                              {10, 257, 32 << 16, 1},   {5, 257, 30 << 16, 0},
-                              {250, 256, 16 << 16, -1}, {400, 257, 16 << 16, -1}};
-    auto exported = [](const EventList& events, int keyMode) { // and read back
-        MidiSong song;
-        const auto bytes = encodeMidiFile(events, keyMode, 0, false);
-        EXPECT_TRUE(bytes && decodeMidiSong(bytes->data(), bytes->size(), song).format == nullptr);
-        return song.notes;
-    };
-    const std::vector<MidiNote> first = exported(recording, cMajor);
-    const ScratchFolder folder;
-    LoadedRecording loaded;
-    ASSERT_FALSE(
-        writeRecordingFile(planImport(first, cMajor).events, cMajor, false, folder.path / "a"));
-    ASSERT_EQ(readRecordingToTakeUp(folder.path / "a", loaded), nullptr);
-    const std::vector<MidiNote> second = exported(loaded.events, int(loaded.keyModeId));
-    ASSERT_TRUE(first.size() == 4 && second.size() == 4); // not the silent end
-    // The export rounds every delay down to whole ticks, so its errors add up: a tick per event.
-    const double bound = 759494.0 / 192 * double(recording.size());
-    for (size_t i = 0; i < first.size(); ++i) {
-        EXPECT_EQ(first[i].note, second[i].note) << i;
-        EXPECT_NEAR(double(first[i].startUs), double(second[i].startUs), bound) << i;
-        EXPECT_NEAR(double(first[i].endUs), double(second[i].endUs), bound) << i;
-    }
 }
 
 } // namespace

@@ -23,19 +23,20 @@ Bytes track(const Bytes& events) { // and its end
 
 TEST(MidiReader, FilesReadForTheirNotesOrRefusedWithAMessageAndTheirPlace) {
     // Format 0 at 96 ticks a quarter, 500 000 us a quarter, then 1 000 000 us from tick 96 on: the
-    // meta event ends running status, so the note-off after it carries its own. Format 1: track 1
-    // holds only the tempo (250 000 us), a foreign chunk is skipped, tracks 2 and 3 overlap; the
-    // same note begun twice on one channel ends first begun, first ended; a note never ended lasts
-    // to the end of its track. Each note as (start, end, note, channel, track); a broken file's
-    // message as it follows 文件x.mid.
+    // meta event ends running status, so the note-off after it carries its own; a note-off of no
+    // note sounding (as an export's silent end) is no note. Format 1: track 1 holds only the tempo
+    // (250 000 us), a foreign chunk is skipped, tracks 2 and 3 overlap; the same note begun twice
+    // on one channel ends first begun, first ended; a note never ended lasts to the end of its
+    // track. Each note as (start, end, note, channel, track); a broken file's message as it
+    // follows 文件x.mid.
     using Notes = std::vector<std::tuple<uint64_t, uint64_t, int, int, int>>;
     const Bytes ok = header(0, 1, 96);
     auto inTrack = [&ok](const Bytes& body) { return cat({ok, chunk("MTrk", body)}); };
     const std::wstring cut = L"不完整: 一段数据比文件剩下的还长. ", bad = L"中有无效的MIDI事件. ";
     const std::tuple<Bytes, std::wstring, Notes> cases[] = {
         {cat({header(0, 1, 96),
-              track({0x00, 0x90, 60,   0x40, 0x60, 60,   0x00, 0x00, 62, 0x40, 0x00,
-                     0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x60, 0x80, 62, 0x00})}),
+              track({0x00, 0x90, 60,   0x40, 0x60, 60,   0x00, 0x00, 62,   0x40, 0x00, 0xFF,
+                     0x51, 0x03, 0x0F, 0x42, 0x40, 0x60, 0x80, 62,   0x00, 0x00, 61,   0x00})}),
          L"",
          {{0, 500000, 60, 0, 0}, {500000, 1500000, 62, 0, 0}}},
         {cat({header(1, 3, 96), track({0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90}),

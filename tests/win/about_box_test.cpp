@@ -57,13 +57,12 @@ using AboutBox = WindowTest;
 // opens mailto, turns purple and is purple again when the box reopens, the others not.
 TEST_F(AboutBox, HelpWithoutHtmlHelpAndTheAboutBoxTextsLinksAndColours) {
     ASSERT_TRUE(create());
-    command(ID_HELP);
-    command(ID_HELP);
+    command(ID_HELP, ID_HELP);
     EXPECT_TRUE(fake.helpLibraryLoads == 1 && boxes().empty());
     const HCURSOR hand = LoadCursorW(shell.instance, MAKEINTRESOURCEW(IDC_PLAY_CURSOR));
     const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
     const COLORREF purple = RGB(150, 0, 150);
-    auto whileOpen = [&](HWND dialog) {
+    EXPECT_TRUE(openAbout(window, [&](HWND dialog) {
         std::wstring texts = textOf(dialog); // no title
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             texts += textOf(child).empty() ? L"" : L"|" + textOf(child);
@@ -81,14 +80,12 @@ TEST_F(AboutBox, HelpWithoutHtmlHelpAndTheAboutBoxTextsLinksAndColours) {
         EXPECT_FALSE(paints(GetDlgItem(dialog, IDC_LINK_MAIL), purple));
         EXPECT_EQ(cursorAt(dialog, r.left + 1, r.top + 1, WM_LBUTTONDOWN), hand); // not hourglass
         EXPECT_TRUE(paints(GetDlgItem(dialog, IDC_LINK_MAIL), purple));
-    };
-    EXPECT_TRUE(openAbout(window, whileOpen));
+    }));
     EXPECT_EQ(fake.shellOpened, WideTexts{L"mailto:tonvira@example.org"});
-    const auto reopened = [&](HWND dialog) {
+    EXPECT_TRUE(openAbout(window, [&](HWND dialog) { // reopened
         for (int id : {IDC_LINK_MAIL, IDC_LINK_HOME, IDC_LINK_DOWNLOAD1, IDC_LINK_DOWNLOAD2})
             EXPECT_EQ(paints(GetDlgItem(dialog, id), purple), id == IDC_LINK_MAIL) << id;
-    };
-    EXPECT_TRUE(openAbout(window, reopened));
+    }));
 }
 
 } // namespace

@@ -7,10 +7,8 @@
 Fakes fake;
 
 template <typename T> static T takeFirst(std::vector<T>& answers, T otherwise) {
-    if (answers.empty())
-        return otherwise;
-    const T first = answers.front();
-    answers.erase(answers.begin());
+    const T first = answers.empty() ? otherwise : answers.front();
+    answers.erase(answers.begin(), answers.begin() + (answers.empty() ? 0 : 1));
     return first;
 }
 

@@ -36,18 +36,15 @@ TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommandsAndTheInstrumentPict
                                  pictureWidth * n + p.x, p.y);
         return same;
     };
-    command(ID_DEVICE_CLOSE);
-    command(ID_PROGRAM_BASE + 40); // nothing sent while closed
+    command(ID_DEVICE_CLOSE, ID_PROGRAM_BASE + 40); // nothing sent while closed
     EXPECT_EQ(sent(), thenSilence("program 0"));
     EXPECT_TRUE(fake.closes == 1 && checked(ID_DEVICE_CLOSE) && checked(ID_DEVICE_MAPPER));
-    command(ID_DEVICE_OPEN);
-    command(ID_DEVICE_OPEN); // already open: nothing more
-    command(ID_CHANNEL_BASE + 14);
-    for (UINT nothing : {ID_CHANNEL_BASE + 15, ID_PROGRAM_BASE + 128, 1290})
-        command(nothing); // the bass channel, no instrument, between the file and key commands
+    // A second open does nothing, nor do channel 15 (the bass channel's), no instrument and a
+    // number between the file and key commands.
+    command(ID_DEVICE_OPEN, ID_DEVICE_OPEN, ID_CHANNEL_BASE + 14, ID_CHANNEL_BASE + 15,
+            ID_PROGRAM_BASE + 128, 1290);
     EXPECT_EQ(sent(), "program 40, program 40@15, program 40@14, program 40@15");
-    command(1315); // c minor
-    command(ID_AUTO_BASS);
+    command(1315, ID_AUTO_BASS); // c minor
     EXPECT_TRUE(checked(ID_CHANNEL_BASE + 14) && checked(ID_PROGRAM_BASE + 40) && checked(1315));
     EXPECT_TRUE(performance.keyMode == 1315 && performance.autoBass && checked(ID_AUTO_BASS));
     command(ID_PROGRAM_BASE + 80);
@@ -135,9 +132,7 @@ TEST_F(MainWindow, RecordingPlayingAndReplayedEvents) {
         SendMessageW(window, messageReplayEvent, current, index);
     SendMessageW(window, messageReplayEvent, current + 1, 0); // another playback's: dropped
     EXPECT_EQ(sent(), "on 72, off 72");
-    command(ID_DEVICE_CLOSE);
-    command(ID_RECORD_START);
-    command(ID_PLAY);
+    command(ID_DEVICE_CLOSE, ID_RECORD_START, ID_PLAY);
     EXPECT_FALSE(performance.recording || playbackRunning());
     EXPECT_EQ(boxes(), WideTexts(2, box(L"提示", L"请打开开关", MB_OK)));
 }

@@ -19,17 +19,16 @@ using WideTexts = std::vector<std::wstring>;
 
 // The doubles behind the platform and system seams (fake_devices.cpp); there is no HTML Help.
 struct Fakes {
-    unsigned devices = 1;
+    unsigned devices = 1, closes = 0, helpLibraryLoads = 0;
     bool openFails = false, shiftDown = false;
-    std::vector<uint32_t> sent; // every short message, in order
-    int closes = 0, helpLibraryLoads = 0;
+    std::vector<uint32_t> sent;  // every short message, in order
     WideTexts boxes;             // "caption | text | type" of each message box
     std::vector<int> boxAnswers; // taken in order; IDOK once they run out
     // Chosen paths ("" or none left: Cancel); each dialog shown as "save|open FILTER FLAGS EXT",
     // the filter's parts joined by '|', " incomplete" unless filled as a plain dialog needs.
     WideTexts dialogAnswers, dialogs;
     std::wstring dialogStartPath; // the last dialog's
-    WideTexts shellOpened;
+    WideTexts shellOpened;        // targets given to the shell to open
 };
 extern Fakes fake;
 
@@ -51,11 +50,7 @@ class WindowTest : public ::testing::Test {
             shell.instance = GetModuleHandleW(nullptr);
             ASSERT_TRUE(loadPictures() && registerMainWindowClass());
         }
-        fake = Fakes{};
-        performance = PerformanceState{};
-        document = DocumentState{};
-        aboutBox = AboutBoxState{};
-        helpBinding = HelpBinding{};
+        fake = {}, performance = {}, document = {}, aboutBox = {}, helpBinding = {};
         releaseRecordingList();
         releasePlaybackList();
         shell.commandLine = L"";
@@ -83,7 +78,9 @@ class WindowTest : public ::testing::Test {
                 return;
         }
     }
-    void command(UINT id) { SendMessageW(window, WM_COMMAND, id, 0); }
+    template <typename... Ids> void command(Ids... ids) {
+        (SendMessageW(window, WM_COMMAND, ids, 0), ...);
+    }
     void key(UINT message, unsigned scan) { SendMessageW(window, message, 0, LPARAM(scan) << 16); }
     void recordOneNote() {
         command(ID_RECORD_START);
