@@ -43,13 +43,6 @@ void FakePlatform::fireTimer(uint32_t at) {
         }
 }
 
-int FakePlatform::liveTimers() const {
-    int live = 0;
-    for (const Timer& t : timers)
-        live += t.killed ? 0 : 1;
-    return live;
-}
-
 std::string sent() {
     return describeMidi(std::exchange(fake.sentMessages, {}));
 }
@@ -73,9 +66,6 @@ ScratchFolder::ScratchFolder()
             ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
-}
-size_t ScratchFolder::fileCount() const {
-    return size_t(std::distance(std::filesystem::directory_iterator(path), {}));
 }
 Bytes contents(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -4,6 +4,7 @@
 
 #include "engine/platform.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -31,7 +32,9 @@ struct FakePlatform {
     void reset() { *this = FakePlatform{}; }
     // Moves the clock to `at` and runs the newest live timer's callback.
     void fireTimer(uint32_t at);
-    int liveTimers() const;
+    int liveTimers() const {
+        return int(std::count_if(timers.begin(), timers.end(), [](auto& t) { return !t.killed; }));
+    }
 };
 extern FakePlatform fake;
 
@@ -52,7 +55,9 @@ Bytes cat(std::initializer_list<Bytes> parts);
 struct ScratchFolder {
     ScratchFolder();
     ~ScratchFolder() { std::filesystem::remove_all(path); }
-    size_t fileCount() const;
+    size_t fileCount() const {
+        return size_t(std::distance(std::filesystem::directory_iterator(path), {}));
+    }
     std::filesystem::path path;
 };
 Bytes contents(const std::filesystem::path& path);
