@@ -14,8 +14,7 @@ int note(unsigned scan, int shift, int keyMode) {
     return noteNumber(slot->octave + shift, slot->semitone, keyMode).value_or(-2000);
 }
 
-// The 45 keys as the layout of the keyboard gives them: scan code, octave, semitone, row,
-// half-column, label, and the note each plays in C major without a shift.
+// The 45 keys: scan code, octave, semitone, row, half-column, label, note in C major unshifted.
 struct KeyRow {
     unsigned scan;
     int octave, semitone, row, halfColumn;
@@ -66,8 +65,7 @@ TEST(KeyTable, EveryKeyAndEveryEmptySlot) {
     EXPECT_EQ(keys, 45u);
 }
 
-// The key/modes in menu order: identifier, name, tonic offset and the note that "1" of octave 5
-// (the A key) sounds.
+// The key/modes in menu order: identifier, name, tonic offset, the note of "1" (the A key).
 TEST(KeyTable, EveryKeyModeItsNameAndTheNoteOfItsOne) {
     const struct {
         int id;

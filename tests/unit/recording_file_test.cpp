@@ -63,8 +63,7 @@ TEST(RecordingFile, HeaderIsByteExact) {
 
 TEST(RecordingFile, ReaderFindsItsChunksAndTakesFieldsAsStored) {
     // No LIST; an odd-sized RIFF form of another kind first; odd-sized strangers before "fmt " and
-    // before "data"; bytes after the form that its size leaves out; 32-bit fields with their top
-    // byte set.
+    // "data"; bytes after the form that its size leaves out; 32-bit fields with the top byte set.
     const Bytes stored =
         cat({events(7), le32(0xFF000001u), le32(0x81000101u), le32(30 << 16), le32(0xFFFFFFFEu)});
     const Bytes file = cat({riff("WAVE", text("odd", 3)), Bytes{0},
