@@ -12,9 +12,7 @@ namespace {
 constexpr uint32_t down = messageKeyDown, up = messageKeyUp, A = 30u << 16, S = 31u << 16;
 constexpr uint32_t repeat = 1u << 30;
 
-const EventList& recorded() {
-    return eventLists.recordingList;
-}
+const EventList& recorded = eventLists.recordingList;
 
 bool same(const EventList& a, const EventList& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * 16) == 0;
@@ -31,7 +29,7 @@ TEST(EventLists, RecordsPressesAndReleasesWithTheirDelays) {
     EXPECT_EQ(appendPerfEvent(down, A | repeat, 1), AppendResult::dropped);
     fake.nowMs = 0x40u;
     EXPECT_EQ(appendPerfEvent(up, S | repeat, -1), AppendResult::appended);
-    EXPECT_TRUE(same(recorded(), {{0xF0, down, A | 1, 1}, {0x50, up, S | repeat, -1}}));
+    EXPECT_TRUE(same(recorded, {{0xF0, down, A | 1, 1}, {0x50, up, S | repeat, -1}}));
 }
 
 // Recording needs the device open; a stop publishes what was recorded, nothing for an empty
@@ -40,11 +38,11 @@ TEST(EventLists, StartStopAndRunningOutOfMemory) {
     performance.deviceOpen = false;
     eventLists.recordingList = {{5, down, A, 0}};
     EXPECT_FALSE(startRecording());
-    EXPECT_TRUE(!performance.recording && recorded().size() == 1);
+    EXPECT_TRUE(!performance.recording && recorded.size() == 1);
     performance.deviceOpen = true;
     eventLists.playbackList = {{7, down, S, 0}};
     ASSERT_TRUE(startRecording());
-    EXPECT_TRUE(recorded().empty() && eventLists.playbackList.size() == 1); // kept until the stop
+    EXPECT_TRUE(recorded.empty() && eventLists.playbackList.size() == 1); // kept until the stop
     EXPECT_TRUE(stopRecording());
     EXPECT_TRUE(!performance.recording && eventLists.playbackList.empty());
     ASSERT_TRUE(startRecording());
@@ -52,7 +50,7 @@ TEST(EventLists, StartStopAndRunningOutOfMemory) {
     EventList before;
     uint32_t stampBefore = 0;
     for (int i = 0; i < 20 && result != AppendResult::outOfMemory; ++i) {
-        before = recorded();
+        before = recorded;
         stampBefore = eventLists.lastStampMs;
         fake.nowMs += 7;
         fake.failFromBytes = 1;
@@ -62,12 +60,12 @@ TEST(EventLists, StartStopAndRunningOutOfMemory) {
     ASSERT_EQ(result, AppendResult::outOfMemory);
     EXPECT_EQ(eventLists.lastStampMs, stampBefore);
     EXPECT_EQ(appendPerfEvent(down, S, 0), AppendResult::dropped); // told only once
-    EXPECT_TRUE(same(recorded(), before));
+    EXPECT_TRUE(same(recorded, before));
     fake.failFromBytes = before.size() * 16; // no memory for the playback copy
     EXPECT_FALSE(stopRecording());
     fake.failFromBytes = SIZE_MAX;
-    EXPECT_TRUE(eventLists.playbackList.empty() && same(recorded(), before));
-    EXPECT_TRUE(publishPlayback(recorded()) && same(eventLists.playbackList, before));
+    EXPECT_TRUE(eventLists.playbackList.empty() && same(recorded, before));
+    EXPECT_TRUE(publishPlayback(recorded) && same(eventLists.playbackList, before));
     ASSERT_TRUE(startRecording()); // a new recording starts afresh
     EXPECT_EQ(appendPerfEvent(down, S, 0), AppendResult::appendedFirst);
 }

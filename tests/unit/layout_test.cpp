@@ -10,8 +10,7 @@ TEST(InstrumentTable, GeneralMidiOrderAndKeyLabels) {
     for (int family = 0; family < instrumentFamilyCount; ++family)
         for (int entry = 0; entry < 8; ++entry) // the menu's command is its program number
             EXPECT_EQ(instrumentTable[family].entries[entry].program, 8 * family + entry);
-    // The key/mode's name without 大调 or 小调, after "1=" or "6=" (the names are pinned in
-    // the key/mode table's test).
+    // The key/mode's name (pinned in the key table's test) without 大调 or 小调, after 1= or 6=.
     const std::pair<int, const wchar_t*> labels[] = {{1297, L"1=C"},  {1304, L"1=#F"},
                                                      {1312, L"1=bB"}, {1315, L"6=c"},
                                                      {1332, L"6=#a"}, {1306, L""}};
