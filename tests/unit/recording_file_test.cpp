@@ -49,16 +49,16 @@ const wchar_t* decode(const Bytes& file, LoadedRecording& out) {
 }
 
 TEST(RecordingFile, HeaderIsByteExact) {
-    const auto h = encodeRecordingHeader(1, 1297, false, {2004, 3, 5});
+    const auto h = encodeRecordingHeader(2, 1297, false, {2004, 3, 5});
     EXPECT_EQ(Bytes(h.begin(), h.end()),
-              cat({text("RIFF", 4), le32(112), text("QV  ", 4),
+              cat({text("RIFF", 4), le32(128), text("QV  ", 4),
                    text("LIST", 4), le32(44),  text("INFO", 4),
                    text("ISFT", 4), le32(11),  text("QV by Wexi\0\0", 12),
                    text("ISCD", 4), le32(11),  text("2004-03-05\0\0", 12),
-                   text("fmt ", 4), le32(24),  le32(1),
+                   text("fmt ", 4), le32(24),  le32(2),
                    le32(1297),      le32(0),   le32(0),
                    le32(0),         le32(0),   text("data", 4),
-                   le32(16)}));
+                   le32(32)}));
 }
 
 TEST(RecordingFile, ReaderFindsItsChunksAndTakesFieldsAsStored) {
