@@ -58,20 +58,16 @@ TEST(MidiExport, KeyModeProgramAndOctaveShiftShapeTheNotes) {
 
 // Delays become ticks of 759 494 / 192 µs, rounded down, written 7 bits a byte.
 TEST(MidiExport, DeltaTimes) {
-    const struct {
-        uint32_t delayMs;
-        Bytes delta;
-    } rows[] = {// clang-format off
+    const std::pair<uint32_t, Bytes> rows[] = {// clang-format off
         {0, {0x00}}, {3, {0x00}}, {4, {0x01}}, {100, {0x19}}, {1013, {0x82, 0x00}}, {502, {0x7E}},
         {503, {0x7F}}, {507, {0x81, 0x00}}, {1000, {0x81, 0x7C}}, {30000, {0xBB, 0x1F}},
         {64807, {0xFF, 0x7F}}, {64811, {0x81, 0x80, 0x00}}, {8295696, {0xFF, 0xFF, 0x7F}},
         {8295700, {0x81, 0x80, 0x80, 0x00}}, {0xFFFFFFFFu, {0x84, 0x85, 0xDD, 0xFC, 0x5D}}};
     // clang-format on
-    for (const auto& r : rows) {
-        const Bytes file = encode({{r.delayMs, 256, 30 << 16, 0}});
-        EXPECT_EQ(slice(file, firstEvent, r.delta.size() + 1), cat({r.delta, Bytes({0x90})}))
-            << r.delayMs;
-    }
+    for (const auto& [delayMs, delta] : rows)
+        EXPECT_EQ(slice(encode({{delayMs, 256, 30 << 16, 0}}), firstEvent, delta.size() + 1),
+                  cat({delta, Bytes({0x90})}))
+            << delayMs;
     EXPECT_EQ(midiTicksForDelay(uint64_t{1} << 50), 284627373111286u);
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(MidiOutput, MessagesGoOutWithTheirBytesInPlace) {
@@ -31,36 +33,26 @@ TEST(MidiOutput, MessagesGoOutWithTheirBytesInPlace) {
     EXPECT_EQ(sent(), all);
 }
 
-TEST(VelocityBar, ScrollCodesAndClamping) {
-    const struct {
-        int velocity, code, thumb;
-        int after; // -1: no change
-    } rows[] = {   // clang-format off
+// The value after a scroll code and thumb position, -1 for none: the velocity bar steps and clamps
+// to 1..127 (its thumb at 128 - velocity); the bend bar follows a drag only, and springs back.
+TEST(ExpressionBars, ScrollCodesClampingAndTheBendSpringingBack) {
+    const std::tuple<int, int, int, int> velocity[] = {// clang-format off
         {64, scrollLineUp, 0, 65},      {127, scrollLineUp, 0, 127},  {64, scrollLineDown, 0, 63},
         {1, scrollLineDown, 0, 1},      {64, scrollPageUp, 0, 72},    {125, scrollPageUp, 0, 127},
         {64, scrollPageDown, 0, 56},    {5, scrollPageDown, 0, 1},    {64, scrollThumbTrack, 1, 127},
         {64, scrollThumbTrack, 0, 127}, {64, scrollThumbPosition, 127, 1},
         {64, scrollThumbPosition, 28, 100}, {64, 6, 50, -1},          {64, 8, 50, -1}};
-    // clang-format on
-    for (const auto& r : rows)
-        EXPECT_EQ(velocityAfterScroll(r.velocity, r.code, r.thumb).value_or(-1), r.after)
-            << r.velocity << " " << r.code << " " << r.thumb;
-    EXPECT_EQ(velocityThumb(127), 1);
-}
-
-TEST(PitchBendBar, FollowsTheDragAndSpringsBack) {
-    const struct {
-        int code, thumb;
-        int bend; // -1: none
-    } rows[] = {  // clang-format off
+    for (const auto& [before, code, thumb, after] : velocity)
+        EXPECT_EQ(velocityAfterScroll(before, code, thumb).value_or(-1), after)
+            << before << " " << code << " " << thumb;
+    const std::tuple<int, int, int> bend[] = {
         {scrollThumbTrack, 1, 16382}, {scrollThumbTrack, 16383, 0}, {scrollThumbTrack, 8192, 8191},
         {scrollThumbTrack, 20000, 0}, {scrollThumbTrack, -5, 16383}, {scrollThumbPosition, 100, 8191},
         {scrollLineUp, 100, -1},      {scrollLineDown, 100, -1},    {scrollPageUp, 100, -1},
-        {scrollPageDown, 100, -1},    {8, 100, -1}};
-    // clang-format on
-    for (const auto& r : rows)
-        EXPECT_EQ(pitchBendAfterScroll(r.code, r.thumb).value_or(-1), r.bend)
-            << r.code << " " << r.thumb;
+        {scrollPageDown, 100, -1},    {8, 100, -1}}; // clang-format on
+    for (const auto& [code, thumb, after] : bend)
+        EXPECT_EQ(pitchBendAfterScroll(code, thumb).value_or(-1), after) << code << " " << thumb;
+    EXPECT_EQ(velocityThumb(127), 1);
     EXPECT_EQ(pitchBendThumb(8191), pitchBendThumbStart);
 }
 
