@@ -7,7 +7,9 @@ Without an argument it checks the package of the version that project() in CMake
 The programs must import nothing but Windows system DLLs (read from their import tables with
 MinGW's objdump), be stripped, and the two GUI programs must carry the version information of
 the package's version and the application manifest. The texts must be UTF-8 with a byte order
-mark and CRLF line ends, the help file a compiled help file and the demo a recording.
+mark and CRLF line ends, the help file a compiled help file holding every page qv.hhp lists and
+every page and picture its contents page reaches (unpacked with extract_chmLib), with the key map
+that resources/art/make_keymap.py draws now, and the demo a recording.
 """
 
 import os
@@ -19,7 +21,8 @@ import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.dont_write_bytecode = True  # leave no __pycache__ in the source tree
-sys.path.insert(0, os.path.join(ROOT, "tools", "midi_capture"))
+sys.path[:0] = [os.path.join(ROOT, "tools", "midi_capture"), os.path.join(ROOT, "resources", "art")]
+import make_keymap  # noqa: E402
 import recording_reader  # noqa: E402
 
 # DLLs that every Windows from 7 on has in its system directory.
@@ -99,6 +102,30 @@ def windows_text(data, name, must_hold):
     return text
 
 
+def check_help(chm, work):
+    if not check(chm.startswith(b"ITSF"), "qv.chm: a compiled help file"):
+        return
+    out = os.path.join(work, "qv.chm.unpacked")
+    with open(out + ".chm", "wb") as f:
+        f.write(chm)
+    subprocess.run(["extract_chmLib", out + ".chm", out], check=True, stdout=subprocess.DEVNULL)
+    inside = lambda name: os.path.isfile(os.path.join(out, name)) and open(os.path.join(out, name), "rb").read()
+    with open(os.path.join(ROOT, "resources", "help", "qv.hhp"), encoding="utf-8") as f:
+        listed = re.search(r"\[FILES\]([^[]*)", f.read()).group(1).split()
+    reached, queue = set(), ["default.htm"]
+    while queue:  # the pages default.htm reaches, and their links and pictures of our own
+        name = queue.pop(0)
+        if name not in reached and inside(name) is not False and name.endswith(".htm"):
+            text = inside(name).decode("utf-8")
+            check(re.search(r"<meta [^>]*charset=", text, re.I), f"qv.chm: {name} declares its character set")
+            queue += re.findall(r'<(?:a|img) [^>]*(?:href|src)="([^"#:]+)[#"]', text)
+        reached.add(name)
+    absent = sorted(n for n in reached | set(listed) if inside(n) is False)
+    check(not absent and len(reached) > 2, f"qv.chm: holds the {len(reached | set(listed))} files qv.hhp "
+          f"lists and default.htm reaches" + (f" (missing: {absent})" if absent else ""))
+    check(inside("keymap.png") == make_keymap.build(), "qv.chm: keymap.png is what make_keymap.py draws now")
+
+
 def main(argv):
     version = project_version()
     package = argv[1] if len(argv) > 1 else os.path.join(ROOT, "build", "release", f"tonvira-{version}.zip")
@@ -130,7 +157,7 @@ def main(argv):
             check(not re.search(r"\]\(|\*\*|```|<!--", text), "README.txt: plain text, no Markdown marks")
         windows_text(read("LICENSE.txt"), "LICENSE.txt",
                      ["MIT License", "Copyright (c) 2026 the Tonvira developers"])
-        check(read("qv.chm").startswith(b"ITSF"), "qv.chm: a compiled help file")
+        check_help(read("qv.chm"), work)
         demo = os.path.join(here, "demo.qvi")
         try:
             key_mode, bass, events = recording_reader.read(demo)
