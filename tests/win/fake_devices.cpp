@@ -4,8 +4,6 @@
 
 #include <cwchar>
 
-Fakes fake;
-
 template <typename T> static T takeFirst(std::vector<T>& answers, T otherwise) {
     const T first = answers.empty() ? otherwise : answers.front();
     answers.erase(answers.begin(), answers.begin() + (answers.empty() ? 0 : 1));
@@ -55,7 +53,6 @@ bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
         dialog.lpstrTitle)
         shown += L" incomplete";
     fake.dialogs.push_back(shown);
-    fake.dialogStartPath = dialog.lpstrFile;
     const std::wstring answer = takeFirst(fake.dialogAnswers, std::wstring());
     if (answer.empty())
         return false;

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <utility>
 
 using WideTexts = std::vector<std::wstring>;
@@ -27,21 +26,9 @@ struct Fakes {
     // Chosen paths ("" or none left: Cancel); each dialog shown as "save|open FILTER FLAGS EXT",
     // the filter's parts joined by '|', " incomplete" unless filled as a plain dialog needs.
     WideTexts dialogAnswers, dialogs;
-    std::wstring dialogStartPath; // the last dialog's
-    WideTexts shellOpened;        // targets given to the shell to open
+    WideTexts shellOpened; // targets given to the shell to open
 };
-extern Fakes fake;
-
-struct TempFolder {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 (L"tonvira-" + std::to_wstring(GetCurrentProcessId()));
-    TempFolder() { std::filesystem::create_directories(path); }
-    ~TempFolder() {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
-            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(path);
-    }
-};
+inline Fakes fake;
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -67,13 +54,12 @@ class WindowTest : public ::testing::Test {
         pumpFor(0);
         return window;
     }
-    // Dispatches what is queued and, for the given time, what arrives; a quit message is dropped.
+    // Dispatches what is queued and, for the given time, what arrives.
     static void pumpFor(DWORD milliseconds) {
         MSG message;
         for (const DWORD start = GetTickCount();; Sleep(1)) {
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                if (message.message != WM_QUIT)
-                    DispatchMessageW(&message);
+                DispatchMessageW(&message);
             if (GetTickCount() - start >= milliseconds)
                 return;
         }
@@ -82,12 +68,6 @@ class WindowTest : public ::testing::Test {
         (SendMessageW(window, WM_COMMAND, ids, 0), ...);
     }
     void key(UINT message, unsigned scan) { SendMessageW(window, message, 0, LPARAM(scan) << 16); }
-    void recordOneNote() {
-        command(ID_RECORD_START);
-        key(WM_KEYDOWN, 30);
-        key(WM_KEYUP, 30);
-        command(ID_RECORD_STOP);
-    }
     bool checked(UINT id) { return GetMenuState(GetMenu(window), id, 0) & MF_CHECKED; }
     // The recording menu's items in menu order, then the five buttons: 1 enabled, 0 grayed.
     std::string commandStates() {
@@ -104,14 +84,27 @@ class WindowTest : public ::testing::Test {
         wchar_t text[300] = {};
         return std::wstring(text, GetWindowTextW(window, text, 300));
     }
+    // The colours in a rectangle of the window's client area or, when one is given, of the bitmap.
+    static std::vector<COLORREF> pixels(HWND window, RECT r, HBITMAP bitmap = nullptr) {
+        HDC dc = GetDC(window), memory = CreateCompatibleDC(dc);
+        const HGDIOBJ previous = bitmap ? SelectObject(memory, bitmap) : nullptr;
+        std::vector<COLORREF> out;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                out.push_back(GetPixel(bitmap ? memory : dc, x, y));
+        if (previous)
+            SelectObject(memory, previous);
+        DeleteDC(memory);
+        ReleaseDC(window, dc);
+        return out;
+    }
 
     static std::string sent() { return describeMidi(std::exchange(fake.sent, {})); }
     // The given messages, then All Notes Off on the sixteen channels.
-    static std::string thenSilence(const std::string& before = "") {
-        std::vector<uint32_t> silence;
+    static std::string thenSilence(std::string before = "") {
         for (uint32_t channel = 0; channel < 16; ++channel)
-            silence.push_back(0x7BB0 | channel);
-        return before + (before.empty() ? "" : ", ") + describeMidi(silence);
+            before += (before.empty() ? "" : ", ") + describeMidi({0x7BB0 | channel});
+        return before;
     }
     static WideTexts boxes() { return std::exchange(fake.boxes, {}); }
     static std::wstring box(const std::wstring& caption, const std::wstring& text, unsigned type) {
