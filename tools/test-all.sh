@@ -90,7 +90,7 @@ build/fuzz/recording_file_fuzzer -max_total_time="$fuzz_seconds" -max_len=65536 
 step "fuzzing the MIDI file reader and the import for ${midi_fuzz_seconds} s"
 cmake --build --preset fuzz --target midi_reader_fuzzer
 work=build/fuzz/midi_corpus
-rm -rf "$work" && mkdir -p "$work" && cp tests/fuzz/midi_corpus/* "$work"/
+rm -rf "$work" && mkdir -p "$work" && cp cli/tests/midi_corpus/* "$work"/
 build/fuzz/midi_reader_fuzzer -max_total_time="$midi_fuzz_seconds" -max_len=65536 -print_final_stats=1 "$work" 2>&1 | tail -n 12
 
 step "summary"

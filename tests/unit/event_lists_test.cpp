@@ -7,14 +7,12 @@
 
 #include <cstring>
 
-namespace {
-
 constexpr uint32_t down = messageKeyDown, up = messageKeyUp, A = 30u << 16, S = 31u << 16;
 constexpr uint32_t repeat = 1u << 30;
 
-const EventList& recorded = eventLists.recordingList;
+static const EventList& recorded = eventLists.recordingList;
 
-bool same(const EventList& a, const EventList& b) {
+static bool same(const EventList& a, const EventList& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * 16) == 0;
 }
 
@@ -69,5 +67,3 @@ TEST(EventLists, StartStopAndRunningOutOfMemory) {
     ASSERT_TRUE(startRecording()); // a new recording starts afresh
     EXPECT_EQ(appendPerfEvent(down, S, 0), AppendResult::appendedFirst);
 }
-
-} // namespace

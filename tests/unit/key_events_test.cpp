@@ -9,8 +9,6 @@
 #include <array>
 #include <sstream>
 
-namespace {
-
 constexpr uint32_t down = 256, up = 257, repeat = 1u << 30;
 constexpr unsigned A = 30, S = 31, D = 32, K = 37;
 
@@ -52,7 +50,7 @@ TEST(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
 }
 
 // What the window is told to draw: nothing, or the key, up or down, and the shift of its cap.
-std::string drawn(const KeyOutcome& o) {
+static std::string drawn(const KeyOutcome& o) {
     return o.draw ? std::to_string(o.scan) + (o.pressed ? " down " : " up ") +
                         std::to_string(o.drawShift) + (o.outOfMemory ? " out of memory" : "")
                   : "";
@@ -126,5 +124,3 @@ TEST(KeyHitTest, EdgesRowsAndGaps) {
         EXPECT_EQ(key ? int(*key) : -1, p.scan) << p.x << "," << p.y;
     }
 }
-
-} // namespace

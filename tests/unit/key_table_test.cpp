@@ -7,9 +7,7 @@
 #include <string>
 #include <tuple>
 
-namespace {
-
-int note(unsigned scan, int keyMode) {
+static int note(unsigned scan, int keyMode) {
     const KeySlot* slot = playableSlot(scan);
     return slot ? noteNumber(slot->octave, slot->semitone, keyMode).value_or(-2000) : -1000;
 }
@@ -78,5 +76,3 @@ TEST(KeyTable, EveryKeyModeItsNameAndTheNoteOfItsOne) {
         EXPECT_EQ(note(30, none), -2000) << none;
     }
 }
-
-} // namespace

@@ -7,8 +7,6 @@
 #include <tuple>
 #include <vector>
 
-namespace {
-
 TEST(InstrumentTable, GeneralMidiOrderAndKeyLabels) {
     for (int family = 0; family < instrumentFamilyCount; ++family)
         for (int entry = 0; entry < 8; ++entry) // the menu's command is its program number
@@ -24,10 +22,10 @@ TEST(InstrumentTable, GeneralMidiOrderAndKeyLabels) {
 }
 
 using Box = std::vector<int>;
-Box box(const ControlRect& r) {
+static Box box(const ControlRect& r) {
     return {r.x, r.y, r.width, r.height};
 }
-Box box(const PixelRect& r) {
+static Box box(const PixelRect& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
@@ -79,5 +77,3 @@ TEST(KeyGeometry, CellsLabelsAndOctaveDots) {
     for (const auto& [pressed, shift, x] : caps)
         EXPECT_EQ(keyCapSource(pressed, shift).value_or(-1), x) << pressed << " " << shift;
 }
-
-} // namespace

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 // One press of A 1 000 ms after the start and its release 500 ms later.
 const EventList pressA{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
 
@@ -19,17 +17,17 @@ const Bytes bassTrackA =
          Bytes({0x00, 0x00, 0x00, 0x17, 0x00, 0xFF, 0x51, 0x03, 0x0B, 0x96, 0xC6, 0x00, 0xCF, 0x00,
                 0x81, 0x7C, 0x9F, 0x30, 0x7F, 0x7E, 0x8F, 0x30, 0x7F, 0x00, 0xFF, 0x2F, 0x00})});
 
-Bytes header(uint8_t format, uint8_t tracks) {
+static Bytes header(uint8_t format, uint8_t tracks) {
     return cat({text("MThd", 4), Bytes({0, 0, 0, 6, 0, format, 0, tracks, 0, 0xC0})});
 }
 
-Bytes encode(const EventList& list, int keyMode = 1297, int program = 0, bool bass = false) {
+static Bytes encode(const EventList& list, int keyMode = 1297, int program = 0, bool bass = false) {
     const std::optional<MidiBytes> file = encodeMidiFile(list, keyMode, program, bass);
     return file ? Bytes(file->begin(), file->end()) : Bytes{};
 }
 
 // The bytes of a file from offset on, up to count of them.
-Bytes slice(const Bytes& file, size_t offset, size_t count) {
+static Bytes slice(const Bytes& file, size_t offset, size_t count) {
     return Bytes(file.begin() + std::min(offset, file.size()),
                  file.begin() + std::min(offset + count, file.size()));
 }
@@ -114,5 +112,3 @@ TEST(MidiExport, FailuresLeaveNoFileAndKeepAnOldOne) {
     EXPECT_EQ(contents(path), text("older export", 12));
     EXPECT_EQ(folder.fileCount(), 1u);
 }
-
-} // namespace

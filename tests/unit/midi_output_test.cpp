@@ -7,8 +7,6 @@
 
 #include <tuple>
 
-namespace {
-
 TEST(MidiOutput, MessagesGoOutWithTheirBytesInPlace) {
     performance.keyMode = 1298; // D major
     // Key A and its bass; each send hands back the device's answer, 0 for sent.
@@ -55,5 +53,3 @@ TEST(ExpressionBars, ScrollCodesClampingAndTheBendSpringingBack) {
     EXPECT_EQ(velocityThumb(127), 1);
     EXPECT_EQ(pitchBendThumb(8191), pitchBendThumbStart);
 }
-
-} // namespace

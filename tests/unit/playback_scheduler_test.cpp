@@ -5,18 +5,16 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using Numbers = std::vector<uint32_t>;
 
-void events(const Numbers& delays) {
+static void events(const Numbers& delays) {
     eventLists.playbackList.clear();
     for (uint32_t d : delays)
         eventLists.playbackList.push_back({d, 256, 30 << 16, 0});
 }
 
 // Everything taken was given back, and nothing is left running.
-bool idle() {
+static bool idle() {
     return !playbackRunning() && fake.liveTimers() == 0 && fake.periodsBegun == fake.periodsEnded;
 }
 
@@ -100,5 +98,3 @@ TEST(Playback, TimerFailures) {
         EXPECT_TRUE(idle()) << firesBeforeFailing;
     }
 }
-
-} // namespace

@@ -12,35 +12,33 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-Bytes chunk(const char* id, const Bytes& data) { // padded to an even size
+static Bytes chunk(const char* id, const Bytes& data) { // padded to an even size
     return cat({text(id, 4), le32(uint32_t(data.size())), data, Bytes(data.size() % 2, 0)});
 }
 
-Bytes riff(const char* form, const Bytes& body) {
+static Bytes riff(const char* form, const Bytes& body) {
     return cat({text("RIFF", 4), le32(uint32_t(4 + body.size())), text(form, 4), body});
 }
 
-Bytes format(uint32_t count, uint32_t keyMode = 1297, uint32_t bass = 0, size_t size = 24) {
+static Bytes format(uint32_t count, uint32_t keyMode = 1297, uint32_t bass = 0, size_t size = 24) {
     Bytes f = cat({le32(count), le32(keyMode), le32(bass), le32(0), le32(0), le32(0)});
     f.resize(size, 0);
     return f;
 }
 
-Bytes events(uint32_t n) {
+static Bytes events(uint32_t n) {
     Bytes e;
     for (uint32_t i = 0; i < n; ++i)
         e = cat({e, le32(100 * i), le32(256 + i % 2), le32((30 + i % 10) << 16), le32(i % 3 - 1)});
     return e;
 }
 
-Bytes recording(const Bytes& fmt, const Bytes& data) {
+static Bytes recording(const Bytes& fmt, const Bytes& data) {
     return riff("QV  ", cat({chunk("fmt ", fmt), chunk("data", data)}));
 }
 
 // Null when the file was taken, else its message.
-const wchar_t* decode(const Bytes& file, LoadedRecording& out) {
+static const wchar_t* decode(const Bytes& file, LoadedRecording& out) {
     const MemoryBytes memory{file.data(), file.size()};
     return decodeRecording(memoryByteSource(memory), out);
 }
@@ -198,5 +196,3 @@ TEST(RecordingFileOnDisk, FailuresKeepWhatWasThere) {
     EXPECT_EQ(contents(path), text("the previous recording", 22));
     EXPECT_EQ(folder.fileCount(), 2u);
 }
-
-} // namespace

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tests/e2e/tool_commands.sh TOOL, on the demo recording. Each row: exit status|output line|arguments
+# cli/tests/tool_commands.sh TOOL, on the demo recording. Each row: exit status|output line|arguments
 set -uo pipefail
 source "$(dirname "$0")/../../tools/wine-harness.sh"
 e2e_name=tool_commands passed=0 failed=0 tool="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" work=$(mktemp -d)
