@@ -47,12 +47,6 @@ std::string sent() {
     return describeMidi(std::exchange(fake.sentMessages, {}));
 }
 
-Bytes text(const char* s, size_t n) {
-    return Bytes(s, s + n);
-}
-Bytes le32(uint32_t v) {
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
 Bytes cat(std::initializer_list<Bytes> parts) {
     Bytes all;
     for (const Bytes& p : parts)
@@ -113,8 +107,7 @@ void notifyPlaybackEnd(uint32_t) {
 }
 
 void* operator new(size_t size) {
-    if (size > fake.largestAllocation)
-        fake.largestAllocation = size;
+    fake.largestAllocation = std::max(fake.largestAllocation, size);
     if (size >= fake.failFromBytes)
         throw std::bad_alloc();
     if (void* memory = std::malloc(size ? size : 1))

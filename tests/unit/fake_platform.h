@@ -47,8 +47,12 @@ std::string sent();
 
 // Byte strings for file formats.
 using Bytes = std::vector<uint8_t>;
-Bytes text(const char* s, size_t n);
-Bytes le32(uint32_t v);
+inline Bytes text(const char* s, size_t n) {
+    return Bytes(s, s + n);
+}
+inline Bytes le32(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
 Bytes cat(std::initializer_list<Bytes> parts);
 
 // A fresh folder of the running test's own, removed afterwards.
