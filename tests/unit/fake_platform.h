@@ -16,18 +16,16 @@ struct FakePlatform {
         TimerCallback callback;
         bool killed;
     };
-    uint32_t nowMs = 0;
+    uint32_t nowMs = 0, announcedGeneration = 0;
     CalendarDate today{2004, 3, 5};
     std::vector<uint32_t> sentMessages;
     size_t failFromBytes = SIZE_MAX; // every operator new of at least this many bytes throws
     size_t largestAllocation = 0;    // the largest operator new request since the reset
     std::vector<Timer> timers;       // every one-shot timer started; the id is the index + 1
-    int periodsBegun = 0, periodsEnded = 0;
+    int periodsBegun = 0, periodsEnded = 0, playbackEnds = 0;
     bool timerFails = false;
     unsigned maxPeriod = 1000000;
     std::vector<uint32_t> announced; // what the scheduler told the window
-    uint32_t announcedGeneration = 0;
-    int playbackEnds = 0;
 
     void reset() { *this = FakePlatform{}; }
     // Moves the clock to `at` and runs the newest live timer's callback.

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <sstream>
+#include <tuple>
 
 constexpr uint32_t down = 256, up = 257, repeat = 1u << 30;
 constexpr unsigned A = 30, S = 31, D = 32, K = 37;
@@ -15,10 +16,7 @@ constexpr unsigned A = 30, S = 31, D = 32, K = 37;
 // Steps: a key letter with "+" (press), "*" (auto-repeat) or "-" (release), then "s" for Shift
 // and "c" for Ctrl held; "E" is Esc. What is expected: the notes, then the shift left in force.
 TEST(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
-    const struct {
-        const char *steps, *notes;
-        int shiftAfter;
-    } scenarios[] = {
+    const std::tuple<const char*, std::string, int> scenarios[] = {
         {"A+ A* A*s A-", "on 60, off 60", 0},                           // a held key sounds once
         {"A+s S+ A- S- D+", "on 72, on 74, off 72, off 74, on 64", 0},  // Shift let go in a chord
         {"A+sc", "on 72", 1},                                           // Shift wins over Ctrl
@@ -31,9 +29,9 @@ TEST(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
         {"A+c E S+s", "on 48, on 74", 1},  // Esc ends a lowered chord too
         {"A+ E A* S+s", "on 60, on 62", 0} // a key held through Esc repeats silently, counts
     };
-    for (const auto& scenario : scenarios) {
+    for (const auto& [script, notes, shiftAfter] : scenarios) {
         freshStart();
-        std::istringstream steps(scenario.steps);
+        std::istringstream steps(script);
         for (std::string step; steps >> step;) {
             if (step == "E") { // and All Notes Off, which the MidiOutput test reads
                 silenceOnEscape();
@@ -44,8 +42,8 @@ TEST(KeyEvents, ChordsTakeTheShiftOfTheirFirstKey) {
             handleKeyEvent(step[1] == '-' ? up : down, scan << 16 | (step[1] == '*' ? repeat : 0),
                            {step.find('s') != step.npos, step.find('c') != step.npos});
         }
-        EXPECT_EQ(sent(), scenario.notes) << scenario.steps;
-        EXPECT_EQ(performance.octaveShift, scenario.shiftAfter) << scenario.steps;
+        EXPECT_EQ(std::pair(sent(), performance.octaveShift), std::pair(notes, shiftAfter))
+            << script;
     }
 }
 
@@ -109,18 +107,15 @@ TEST(KeyEvents, ReplayUsesTheStoredShiftAndTheCurrentSettings) {
     EXPECT_EQ(sent(), "");
 }
 
-// Both far edges of the 475 x 156 picture count as inside; rows 1 and 3 start half a key in.
+// Points in the 475 x 156 picture and the key there (-1: none): both far edges count as inside;
+// rows 1 and 3 start half a key in.
 TEST(KeyHitTest, EdgesRowsAndGaps) {
     const int left = 100, top = 200;
-    const struct {
-        int x, y;
-        int scan; // -1: none
-    } points[] = {{0, 0, 2},      {38, 0, 3},     {-1, 5, -1},    {5, -1, -1},
-                  {10, 38, 2},    {10, 39, 16},   {10, 78, -1},   {40, 78, 30},
-                  {140, 156, 46}, {140, 157, -1}, {475, 40, 27},  {476, 40, -1},
-                  {474, 0, -1},   {436, 0, 13},   {437, 117, -1}, {57, 118, 44}};
-    for (const auto& p : points) {
-        const std::optional<unsigned> key = keyAtPoint(left + p.x, top + p.y, left, top);
-        EXPECT_EQ(key ? int(*key) : -1, p.scan) << p.x << "," << p.y;
-    }
+    const std::tuple<int, int, int> points[] = {
+        {0, 0, 2},    {38, 0, 3},   {-1, 5, -1},    {5, -1, -1},    {10, 38, 2},   {10, 39, 16},
+        {10, 78, -1}, {40, 78, 30}, {140, 156, 46}, {140, 157, -1}, {475, 40, 27}, {476, 40, -1},
+        {474, 0, -1}, {436, 0, 13}, {437, 117, -1}, {57, 118, 44}};
+    for (const auto& [x, y, scan] : points)
+        EXPECT_EQ(int(keyAtPoint(left + x, top + y, left, top).value_or(-1)), scan)
+            << x << "," << y;
 }

@@ -7,15 +7,13 @@
 // One press of A 1 000 ms after the start and its release 500 ms later.
 const EventList pressA{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
 
-const Bytes melodyTrackA =
-    cat({text("MTrk", 4),
-         Bytes({0x00, 0x00, 0x00, 0x20, 0x00, 0xFF, 0x51, 0x03, 0x0B, 0x96, 0xC6, 0x00,
-                0xC0, 0x00, 0x81, 0x7C, 0x90, 0x3C, 0x7F, 0x7E, 0x80, 0x3C, 0x7F, 0x83,
-                0x0F, 0x90, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00, 0xFF, 0x2F, 0x00})});
-const Bytes bassTrackA =
-    cat({text("MTrk", 4),
-         Bytes({0x00, 0x00, 0x00, 0x17, 0x00, 0xFF, 0x51, 0x03, 0x0B, 0x96, 0xC6, 0x00, 0xCF, 0x00,
-                0x81, 0x7C, 0x9F, 0x30, 0x7F, 0x7E, 0x8F, 0x30, 0x7F, 0x00, 0xFF, 0x2F, 0x00})});
+const Bytes melodyTrackA = {'M',  'T',  'r',  'k',  0x00, 0x00, 0x00, 0x20, 0x00, 0xFF,
+                            0x51, 0x03, 0x0B, 0x96, 0xC6, 0x00, 0xC0, 0x00, 0x81, 0x7C,
+                            0x90, 0x3C, 0x7F, 0x7E, 0x80, 0x3C, 0x7F, 0x83, 0x0F, 0x90,
+                            0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+const Bytes bassTrackA = {'M',  'T',  'r',  'k',  0x00, 0x00, 0x00, 0x17, 0x00, 0xFF, 0x51,
+                          0x03, 0x0B, 0x96, 0xC6, 0x00, 0xCF, 0x00, 0x81, 0x7C, 0x9F, 0x30,
+                          0x7F, 0x7E, 0x8F, 0x30, 0x7F, 0x00, 0xFF, 0x2F, 0x00};
 
 static Bytes header(uint8_t format, uint8_t tracks) {
     return cat({text("MThd", 4), Bytes({0, 0, 0, 6, 0, format, 0, tracks, 0, 0xC0})});
@@ -47,8 +45,8 @@ TEST(MidiExport, KeyModeProgramAndOctaveShiftShapeTheNotes) {
     // Shift raises the notes by an octave, Ctrl lowers them; any other message is a note-off.
     const EventList shifted{{0, 256, 30 << 16, 1}, {0, 300, 30 << 16, 1}, {0, 256, 30 << 16, -1}};
     file = encode(shifted, 1297, 0, true);
-    const Bytes notes = Bytes({0x00, 0x90, 72, 0x7F, 0x00, 0x80, 72, 0x7F, 0x00, 0x90, 48, 0x7F});
-    EXPECT_EQ(slice(file, firstEvent, 12), notes);
+    EXPECT_EQ(slice(file, firstEvent, 12),
+              Bytes({0x00, 0x90, 72, 0x7F, 0x00, 0x80, 72, 0x7F, 0x00, 0x90, 48, 0x7F}));
     const size_t bassEvents = firstEvent + 12 + 13 + 8 + 10;
     EXPECT_EQ(slice(file, bassEvents, 12),
               Bytes({0x00, 0x9F, 60, 0x7F, 0x00, 0x8F, 60, 0x7F, 0x00, 0x9F, 36, 0x7F}));
@@ -70,22 +68,21 @@ TEST(MidiExport, DeltaTimes) {
 }
 
 TEST(MidiExport, EventsWithoutANoteHandTheirDelayOn) {
-    const EventList list{
-        {600, 256, 1 << 16, 0},   // Esc slot: no key
-        {400, 256, 54 << 16, 0},  // beyond the table
-        {0, 256, 31 << 16, 2},    // impossible shift
-        {0, 256, 32 << 16, 0},    // D, 1 000 ms after the start
-        {1000, 257, 32 << 16, -2} // impossible shift
-    };
+    // The Esc slot (no key), a code beyond the table, an impossible shift, then D 1 000 ms after
+    // the start, and its release with an impossible shift.
+    const EventList list{{600, 256, 1 << 16, 0},
+                         {400, 256, 54 << 16, 0},
+                         {0, 256, 31 << 16, 2},
+                         {0, 256, 32 << 16, 0},
+                         {1000, 257, 32 << 16, -2}};
     const Bytes file = encode(list, 1297, 0, true);
     EXPECT_EQ(slice(file, firstEvent, 4), Bytes({0x81, 0x7C, 0x90, 64}));
     // Delays at the end go into the closing pause (399 + 252 ticks) and the bass track's end.
     EXPECT_EQ(slice(file, firstEvent + 4, 11),
               Bytes({0x7F, 0x85, 0x0B, 0x90, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00}));
     EXPECT_EQ(slice(file, file.size() - 6, 6), Bytes({0x7F, 0x81, 0x7C, 0xFF, 0x2F, 0x00}));
-    const Bytes longGap = encode({{0xFFFFFFFFu, 256, 1 << 16, 0},
-                                  {0xFFFFFFFFu, 257, 1 << 16, 0},
-                                  list[3]}); // nearly 100 days later
+    const Bytes longGap = // nearly 100 days later
+        encode({{0xFFFFFFFFu, 256, 1 << 16, 0}, {0xFFFFFFFFu, 257, 1 << 16, 0}, list[3]});
     EXPECT_EQ(slice(longGap, firstEvent, 6), Bytes({0x88, 0x8B, 0xBB, 0xF9, 0x3B, 0x90}));
 }
 

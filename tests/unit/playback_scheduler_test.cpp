@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using Numbers = std::vector<uint32_t>;
 
 static void events(const Numbers& delays) {
@@ -52,9 +54,8 @@ TEST(Playback, TimersAimAtTheIdealTimes) {
         Numbers armed;
         for (const FakePlatform::Timer& t : fake.timers)
             armed.push_back(t.delayMs);
-        EXPECT_EQ(armed, c.armed);
-        EXPECT_EQ(fake.announced, c.announced);
-        EXPECT_EQ(fake.playbackEnds, c.ends);
+        EXPECT_EQ(std::tuple(armed, fake.announced, fake.playbackEnds),
+                  std::tuple(c.armed, c.announced, c.ends));
         stopPlayback();
         EXPECT_TRUE(idle());
     }
@@ -72,8 +73,7 @@ TEST(Playback, StopsAndRestarts) {
     ASSERT_TRUE(startPlayback(false));          // again while playing: the old chain ends first
     EXPECT_EQ(fake.timers.back().delayMs, 10u); // counted from the new start
     EXPECT_NE(fake.announcedGeneration, playbackGeneration());
-    EXPECT_EQ(fake.liveTimers(), 1);
-    EXPECT_EQ(fake.periodsBegun, fake.periodsEnded + 1);
+    EXPECT_TRUE(fake.liveTimers() == 1 && fake.periodsBegun == fake.periodsEnded + 1);
     stopPlayback();
     stopPlayback(); // a second stop changes nothing
     fake.announced.clear();
@@ -93,8 +93,7 @@ TEST(Playback, TimerFailures) {
             fake.timerFails = i == firesBeforeFailing;
             fake.fireTimer(10 * i);
         }
-        EXPECT_EQ(fake.announced.size(), firesBeforeFailing);
-        EXPECT_EQ(fake.playbackEnds, 0);
-        EXPECT_TRUE(idle()) << firesBeforeFailing;
+        EXPECT_TRUE(fake.announced.size() == firesBeforeFailing && fake.playbackEnds == 0 && idle())
+            << firesBeforeFailing;
     }
 }

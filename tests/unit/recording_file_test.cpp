@@ -140,13 +140,11 @@ TEST(RecordingFileOnDisk, SaveLoadAndTakeUpARealSizedRecording) {
                    le32(0),         le32(0),     text("data", 4),
                    le32(48000)}));
     EXPECT_EQ(std::memcmp(file.data() + 104, list.data(), 48000), 0);
-    const auto openFiles = [] {
-        return std::distance(fs::directory_iterator("/proc/self/fd"), {});
-    };
-    const auto openBefore = openFiles();
+    const auto files = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto openBefore = files();
     LoadedRecording out;
     ASSERT_EQ(readRecordingFile(path, out), nullptr);
-    EXPECT_EQ(openFiles(), openBefore); // the file is closed again
+    EXPECT_EQ(files(), openBefore); // the file is closed again
     EXPECT_TRUE(out.keyModeId == 1314u && out.autoBassWord == 1u);
     ASSERT_EQ(out.events.size(), 3000u);
     EXPECT_EQ(std::memcmp(out.events.data(), list.data(), 16 * 3000), 0);

@@ -1,5 +1,4 @@
-// The main window with real messages: menus, keys, mouse, scroll bars, painting, recording, help
-// and the About box.
+// The main window with real messages: menus, mouse, scroll bars, painting, recording, About, help.
 #include "app/layout.h"
 #include "engine/key_geometry.h"
 #include "recording/playback_scheduler.h"
@@ -12,6 +11,9 @@ using MainWindow = WindowTest;
 // Settings chosen while the device is closed go out at the next open, to the play and the bass
 // channel; the picture follows the instrument and the drum channel.
 TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommandsAndTheInstrumentPicture) {
+    fake.devices = 0; // without a device the program does not start
+    EXPECT_EQ(create(), nullptr);
+    EXPECT_EQ(boxes(), WideTexts{box(L"QV", L"No MIDI output devices!", MB_ICONERROR)});
     fake.devices = 2;
     ASSERT_TRUE(create());
     auto showsPicture = [&](int n) { // a block from its middle
