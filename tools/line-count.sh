@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Non-blank lines of the program and of its tests, and the tests' share of the program.
-# Program: app/, engine/, recording/, cli/ and the resource script and identifiers; tests: tests/
-# without the benchmarks.
+# Non-blank lines of code and of its tests, and the tests' share: the program (app/, engine/,
+# recording/, the resource script and identifiers) against tests/ without the benchmarks, the
+# console tool (cli/) against its own tests (cli/tests/), and both together.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count() {
-  git ls-files -- "$@" | grep -E '\.(cpp|cc|c|h|hpp|rc|py|sh)$' | grep -v '^tests/bench/' |
+  git ls-files -- "$@" | grep -E '\.(cpp|cc|c|h|hpp|rc|py|sh)$' | grep -v -E '^(tests/bench|cli/tests)/' |
     xargs -r cat | grep -c -v -E '^\s*$' || true
 }
-program=$(count app engine recording cli 'resources/*.rc' 'resources/*.h')
-tests=$(count tests)
-echo "program: $program lines; tests: $tests lines = $((100 * tests / program)) % of the program"
+share() { awk -v a="$1" -v b="$2" -v c="$3" -v d="$4" 'BEGIN { printf "%s: %d lines; %s: %d lines = %.1f %%\n", a, b, c, d, 100 * d / b }'; }
+program=$(count app engine recording 'resources/*.rc' 'resources/*.h') tests=$(count tests)
+tool=$(count cli) tool_tests=$(git ls-files -- cli/tests | grep -E '\.(cpp|h|sh|py)$' | xargs -r cat | grep -c -v -E '^\s*$' || true)
+share "program" "$program" "tests/" "$tests"
+share "tool (cli/)" "$tool" "its tests (cli/tests/)" "$tool_tests"
+share "both" "$((program + tool))" "all tests" "$((tests + tool_tests))"

@@ -31,6 +31,7 @@ TEST(MidiReader, FilesReadForTheirNotesOrRefusedWithAMessageAndTheirPlace) {
         {chunk("MThd", {0, 0, 0, 1, 0, 0}), L"的时间单位无效. (第12字节)", {}},
         {ok, L"的音轨比文件头所说的少. (第1轨, 第14字节)", {}},
         {cat({ok, text("MTrk\0\0\1\0\0", 9)}), cut + L"(第1轨, 第18字节)", {}},
+        {inTrack({0, 0x90, 60}), cut + L"(第1轨, 第23字节)", {}},
         {inTrack({0, 0xFF, 0x01, 5, 'a'}), cut + L"(第1轨, 第23字节)", {}},
         {inTrack({0, 0x90, 60, 1, 0, 0xFF, 0x01, 0, 0, 60, 0}), bad + L"(第1轨, 第31字节)", {}},
         {inTrack({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 1}), bad + L"(第1轨, 第26字节)", {}},

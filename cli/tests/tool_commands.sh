@@ -23,4 +23,6 @@ done <<'EOF'
 EOF
 check "export: format 1 with the bass track, program 33 (bytes 9, 11 and 31)" bash -c \
   "od -An -tx1 -v 歌.mid | tr -d ' \n' | cut -c19-20,23-24,63-64 | grep -qx 010221"
+check "export never writes over its input, import writes nothing when it fails" \
+  bash -c "cmp -s 歌.qvi same.mid && test ! -e same.qvi"
 e2e_finish

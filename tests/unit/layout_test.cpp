@@ -22,12 +22,6 @@ TEST(InstrumentTable, GeneralMidiOrderAndKeyLabels) {
 }
 
 using Box = std::vector<int>;
-static Box box(const ControlRect& r) {
-    return {r.x, r.y, r.width, r.height};
-}
-static Box box(const PixelRect& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
 
 // With "M" 8 x 16 pixels; divisions truncate toward zero. The keyboard's origin, the velocity and
 // pitch-bend bars, the first and the last button.
@@ -38,6 +32,7 @@ TEST(Layout, KeyboardOriginBarsAndButtons) {
          {262, 238, 850, 180, 25, 240, 900, 180, 25, 240, 348, 480, 48, 28, 604, 480, 48, 28}},
         {473, 155, {-1, 16, 402, 46, 11, 62, 425, 46, 11, 62, 84, 124, 48, 28, 340, 124, 48, 28}},
         {0, 0, {-237, -62, 0, 0, 0, 0, 0, 0, 0, 0, -152, 0, 48, 28, 104, 0, 48, 28}}};
+    auto box = [](const ControlRect& r) { return Box{r.x, r.y, r.width, r.height}; };
     for (const auto& [width, height, expected] : sizes) {
         Layout values;
         values.cellWidth = 8;
@@ -60,6 +55,7 @@ TEST(KeyGeometry, CellsLabelsAndOctaveDots) {
         {19, {{233, 239, 271, 278}, {250, 263, 254, 267}}},
         {30, {{138, 278, 176, 317}}},
         {37, {{404, 278, 442, 317}, {421, 281, 425, 285}}}};
+    auto box = [](const PixelRect& r) { return Box{r.left, r.top, r.right, r.bottom}; };
     for (const auto& [scan, expected] : keys) {
         const PixelRect cell = keyCell(keyTable[scan], 100, 200);
         PixelRect dots[2]{};

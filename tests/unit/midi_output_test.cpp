@@ -20,15 +20,12 @@ TEST(MidiOutput, MessagesGoOutWithTheirBytesInPlace) {
     performance.channel = 4;
     performance.program = 40;
     applyProgram();
-    EXPECT_EQ(
-        sent(),
-        "on 62 v100@2, off 50@15, bend 8191, program 0@9, bend 16383@3, bend 0, program 40@4, "
-        "program 40@15");
+    EXPECT_EQ(sent(), "on 62 v100@2, off 50@15, bend 8191, program 0@9, bend 16383@3, bend 0, "
+                      "program 40@4, program 40@15");
     silenceAllChannels();
-    std::string all = "notes off";
-    for (int channel = 1; channel < 16; ++channel)
-        all += ", notes off@" + std::to_string(channel);
-    EXPECT_EQ(sent(), all);
+    EXPECT_EQ(sent(), "notes off, notes off@1, notes off@2, notes off@3, notes off@4, notes off@5, "
+                      "notes off@6, notes off@7, notes off@8, notes off@9, notes off@10, "
+                      "notes off@11, notes off@12, notes off@13, notes off@14, notes off@15");
 }
 
 // The value after a scroll code and thumb position, -1 for none: the velocity bar steps and clamps
