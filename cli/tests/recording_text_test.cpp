@@ -11,6 +11,10 @@ TEST(RecordingText, InfoSummarisesWhatSoundsAndNotationPairsEachPressWithItsRele
     EXPECT_EQ(recordingInfo(r),
               L"调式: 1306 (无此调式)\n自动低音: 关\n事件: 6, 音符: 2\n时长: 1:01.005\n"
               L"最低音: -, 最高音: -\nShift和弦: 无, Ctrl和弦: 有\n");
+    r.keyModeId = 1304, r.autoBassWord = 1; // F sharp major (+6), automatic bass
+    EXPECT_EQ(recordingInfo(r),
+              L"调式: #F大调\n自动低音: 开\n事件: 6, 音符: 2\n时长: 1:01.005\n"
+              L"最低音: C#2 (37), 最高音: F#4 (66)\nShift和弦: 无, Ctrl和弦: 有\n");
     r.keyModeId = 1297;
     r.events = {{1000, 256, 37 << 16, 1}, {0, 256, 16 << 16, 0},    {250, 257, 37 << 16, 1},
                 {20, 256, 12 << 16, -1},  {1000, 257, 16 << 16, 0}, {0, 256, 27 << 16, 0},
