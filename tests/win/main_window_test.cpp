@@ -81,6 +81,8 @@ TEST_F(MainWindow, RecordingPlayingAndReplayedEvents) {
     EXPECT_EQ(commandStates(), "100000001 10000");
     command(ID_RECORD_START);
     EXPECT_EQ(commandStates(), "010000000 01000");
+    command(ID_RECORD_STOP, ID_RECORD_START); // nothing recorded: the document stays unchanged
+    EXPECT_FALSE(document.dirty);
     key(WM_KEYDOWN, 30);
     command(ID_RECORD_STOP);
     EXPECT_TRUE(commandStates() == "101101111 10110" && document.dirty);
