@@ -34,9 +34,7 @@ TEST(Layout, KeyboardOriginBarsAndButtons) {
         {0, 0, {-237, -62, 0, 0, 0, 0, 0, 0, 0, 0, -152, 0, 48, 28, 104, 0, 48, 28}}};
     auto box = [](const ControlRect& r) { return Box{r.x, r.y, r.width, r.height}; };
     for (const auto& [width, height, expected] : sizes) {
-        Layout values;
-        values.cellWidth = 8;
-        values.cellHeight = 16;
+        Layout values{8, 16};
         layoutForSize(values, width, height);
         Box got{values.keyboardLeft, values.keyboardTop};
         for (const ControlRect& r : {scrollBarRect(values, 0), scrollBarRect(values, 1),

@@ -153,7 +153,9 @@ TEST(RecordingFileOnDisk, SaveLoadAndTakeUpARealSizedRecording) {
         LoadedRecording taken;
         const bool inRange = keyMode == 1297u || keyMode == 1332u;
         EXPECT_EQ(readRecordingToTakeUp(path, taken), inRange ? nullptr : msgNotSupportedFile);
-        EXPECT_EQ(taken.keyModeId, inRange ? keyMode : 0u) << keyMode;
+        EXPECT_EQ(std::pair(taken.keyModeId, taken.autoBassWord),
+                  std::pair(inRange ? keyMode : 0u, 0u))
+            << keyMode;
     }
     EXPECT_EQ(contents(path).size(), 120u);
 }
@@ -164,13 +166,11 @@ TEST(RecordingFileOnDisk, FailuresKeepWhatWasThere) {
     LoadedRecording out;
     EXPECT_EQ(readRecordingFile(folder.path / "absent.qvi", out), msgCannotOpenFile);
     EXPECT_EQ(readRecordingFile(folder.path, out), msgCannotOpenFile);
-    EXPECT_EQ(writeRecordingFile(list, 1297, false, folder.path / "no" / "x.qvi"),
-              msgCannotCreateFile);
-    EXPECT_EQ(writeRecordingFile(list, 1297, false, folder.path), msgCannotCreateFile);
     const auto readOnly = folder.path / "locked.qvi";
     put(readOnly, text("precious", 8));
     ::chmod(readOnly.c_str(), 0555);
-    EXPECT_EQ(writeRecordingFile(list, 1297, false, readOnly), msgCannotCreateFile);
+    for (const fs::path& target : {folder.path / "no" / "x.qvi", folder.path, readOnly})
+        EXPECT_EQ(writeRecordingFile(list, 1297, false, target), msgCannotCreateFile) << target;
     EXPECT_EQ(contents(readOnly), text("precious", 8));
     // A file size limit makes the write fail part-way, as a full disk would.
     const auto path = folder.path / "song.qvi";
@@ -178,8 +178,7 @@ TEST(RecordingFileOnDisk, FailuresKeepWhatWasThere) {
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, old.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const wchar_t* error = writeRecordingFile(EventList(1000, list[0]), 1297, false, path);
     ::setrlimit(RLIMIT_FSIZE, &old);
