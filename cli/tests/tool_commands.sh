@@ -13,6 +13,7 @@ done <<'EOF'
 2|^  tonvira-tool import 乐曲.mid |
 2|^tonvira-tool: 不认识的选项 --bogus$|export 歌.qvi --bogus 1
 2|^tonvira-tool: 乐器号应为0到127: 128$|export 歌.qvi --program 128
+2|^tonvira-tool: -o 只能用于一个输入文件$|export 歌.qvi 歌.qvi -o x.mid
 2|^tonvira-tool: 输出文件不能是输入文件 same.mid$|export same.mid
 1|^不能找到或打开文件无.qvi.$|info 无.qvi 歌.qvi
 1|^  调式: C大调$|info 无.qvi 歌.qvi
