@@ -102,13 +102,11 @@ def windows_text(data, name, must_hold):
     return text
 
 
-def check_help(chm, work):
+def check_help(chm, path, work):
     if not check(chm.startswith(b"ITSF"), "qv.chm: a compiled help file"):
         return
     out = os.path.join(work, "qv.chm.unpacked")
-    with open(out + ".chm", "wb") as f:
-        f.write(chm)
-    subprocess.run(["extract_chmLib", out + ".chm", out], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["extract_chmLib", path, out], check=True, stdout=subprocess.DEVNULL)
     inside = lambda name: os.path.isfile(os.path.join(out, name)) and open(os.path.join(out, name), "rb").read()
     with open(os.path.join(ROOT, "resources", "help", "qv.hhp"), encoding="utf-8") as f:
         listed = re.search(r"\[FILES\]([^[]*)", f.read()).group(1).split()
@@ -157,7 +155,7 @@ def main(argv):
             check(not re.search(r"\]\(|\*\*|```|<!--", text), "README.txt: plain text, no Markdown marks")
         windows_text(read("LICENSE.txt"), "LICENSE.txt",
                      ["MIT License", "Copyright (c) 2026 the Tonvira developers"])
-        check_help(read("qv.chm"), work)
+        check_help(read("qv.chm"), os.path.join(here, "qv.chm"), work)
         demo = os.path.join(here, "demo.qvi")
         try:
             key_mode, bass, events = recording_reader.read(demo)
