@@ -21,7 +21,8 @@ static bool idle() {
 }
 
 // Each timer aims at the ideal time of its event, never sooner than one period (at most 5 ms)
-// from now; a loop's next pass starts where the last one ideally ended, after its first delay.
+// from now and never further than the timer's maximum; a loop's next pass starts where the last one
+// ideally ended, after its first delay.
 TEST(Playback, TimersAimAtTheIdealTimes) {
     const struct {
         bool loop;
@@ -41,7 +42,13 @@ TEST(Playback, TimersAimAtTheIdealTimes) {
         {true, 1000, {}, 0, {}, {}, {}, 1}, // nothing to play: over at once
         // Early callbacks, and a clock that wraps.
         {true, 1000, {100, 100}, 0xFFFFFF00u, {0xFFFFFF63u, 0xFFFFFFC5u, 0x2Cu},
-         {100, 101, 103, 100}, {0, 1, 0}, 0}}; // clang-format on
+         {100, 101, 103, 100}, {0, 1, 0}, 0},
+        // Waits longer than the timer takes go in steps that announce nothing, an early step too;
+        // a wait beyond 32 bits is not cut to its low bits.
+        {false, 65535, {70000, 100}, 0, {65535, 70000, 70100}, {65535, 4465, 100}, {0, 1}, 1},
+        {false, 65535, {140000}, 0, {65500, 131035, 140000}, {65535, 65535, 8965}, {0}, 1},
+        {false, 1000000, {100, 0xFFFFFFFFu}, 0, {90}, {100, 1000000}, {0}, 0}};
+    // clang-format on
     for (const auto& c : cases) {
         freshStart();
         events(c.delays);
