@@ -91,7 +91,11 @@ KeyOutcome handleKeyEvent(uint32_t message, uint32_t lParam, Modifiers modifiers
     const KeySlot* slot = playableSlot(scan);
     if (!slot)
         return {};
+    uint32_t& pressesDown = performance.pressesDown[scan];
     if (message != messageKeyDown) {
+        if (pressesDown == 0)
+            return {}; // its press never reached us
+        --pressesDown;
         const AppendResult recorded = record(messageKeyUp, lParam); // shift as it sounded
         const int shift = releaseShift();
         sendKeyNotes(false, slot->octave + shift, slot->semitone);
@@ -102,6 +106,7 @@ KeyOutcome handleKeyEvent(uint32_t message, uint32_t lParam, Modifiers modifiers
     if ((lParam & repeatFlag) && chordInProgress())
         return {}; // auto-repeat of a key in the chord
     const int shift = pressShift(modifiers);
+    ++pressesDown;
     if (lParam & repeatFlag)
         return {}; // counted, but a repeat never sounds or records
     const AppendResult recorded = record(messageKeyDown, lParam);

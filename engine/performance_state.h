@@ -1,6 +1,7 @@
 // The live settings and input state of the instrument.
 #pragma once
 
+#include "engine/key_table.h"
 #include "engine/platform.h"
 
 #include <cstdint>
@@ -20,6 +21,9 @@ struct PerformanceState {
     int32_t heldRaised = 0;
     int32_t heldLowered = 0;
     int32_t capturedKey = 255; // key held with the mouse, 255 = none
+    // Presses of each key that were counted and not yet released. A release of a key with none
+    // (its press went to an Alt shortcut or a menu) is not the window's and changes nothing.
+    uint32_t pressesDown[keySlotCount] = {};
     bool recording = false;
 };
 
