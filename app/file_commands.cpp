@@ -7,6 +7,7 @@
 #include "app/document_window.h"
 #include "app/file_dialogs.h"
 #include "app/menu_bar.h"
+#include "app/playback_commands.h"
 #include "app/shell.h"
 #include "app/system_seam.h"
 #include "engine/key_table.h"
@@ -14,6 +15,7 @@
 #include "recording/event_lists.h"
 #include "recording/file_messages.h"
 #include "recording/midi_export.h"
+#include "recording/playback_scheduler.h"
 #include "recording/recording_file.h"
 #include "resources/resource_ids.h"
 
@@ -81,6 +83,7 @@ void onSaveAs(HWND window) {
 }
 
 void onLoad(HWND window) {
+    cancelStartupPlay(window); // it would start inside the dialog, under the load
     if (document.dirty && askSaveChanges(window, document.name) == IDCANCEL)
         return;
     if (!chooseDocument(window, FileDialog::openRecording))
@@ -91,6 +94,8 @@ void onLoad(HWND window) {
         document.name.clear();
         return;
     }
+    if (playbackRunning()) // it began while the dialog was open: stopped and silenced first
+        SendMessageW(window, WM_COMMAND, ID_PLAY_STOP, 0);
     eventLists.recordingList = std::move(loaded.events);
     takeUpLoadedFile(window, loaded, document.name, false);
 }

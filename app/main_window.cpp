@@ -128,7 +128,7 @@ void onVScroll(HWND bar, WPARAM wParam) {
 
 void onDestroy(HWND window) {
     stopPlayback(); // the timer reads the playback list, which goes next
-    KillTimer(window, startupPlayTimer);
+    cancelStartupPlay(window);
     SendMessageW(window, WM_COMMAND, ID_DEVICE_CLOSE, 0);
     releasePlaybackList();
     releaseRecordingList();

@@ -34,13 +34,15 @@ void onStartupTimer(HWND window, WPARAM timer) {
     if (timer != startupPlayTimer)
         return;
     KillTimer(window, startupPlayTimer);
-    if (performance.recording || playbackRunning())
-        return; // a tick already queued when the user started something
+    if (!shell.startupPlayPending)
+        return; // a tick already queued when the user started something else
+    shell.startupPlayPending = false;
     SendMessageW(window, WM_COMMAND, ID_PLAY, 0);
 }
 
 void cancelStartupPlay(HWND window) {
-    KillTimer(window, startupPlayTimer);
+    KillTimer(window, startupPlayTimer); // a tick it already queued finds nothing pending
+    shell.startupPlayPending = false;
 }
 
 void onPlaybackEnd(HWND window, WPARAM generation) {

@@ -8,5 +8,6 @@ void onPlayStop(HWND window);
 void onStartupTimer(HWND window, WPARAM timer);
 // A single pass has ended: stop, unless playback was stopped or started again since.
 void onPlaybackEnd(HWND window, WPARAM generation);
-// Recording or playback started by the user: the command-line file is not played after all.
+// Recording, playback or a load started by the user: the command-line file is not played after
+// all.
 void cancelStartupPlay(HWND window);

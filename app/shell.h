@@ -15,6 +15,7 @@ struct ShellState {
     HBITMAP keyPicture = nullptr;        // bitmap 114
     COLORREF backgroundColor = RGB(255, 255, 255);
     const wchar_t* commandLine = L"";
+    bool startupPlayPending = false; // timer 1 is set and has neither fired nor been cancelled
 };
 
 extern ShellState shell;

@@ -35,6 +35,8 @@ void openStartupFile(HWND window) {
     }
     eventLists.recordingList = std::move(loaded.events);
     takeUpLoadedFile(window, loaded, commandLine, true);
-    if (performance.deviceOpen)
+    if (performance.deviceOpen) {
+        shell.startupPlayPending = true;
         SetTimer(window, startupPlayTimer, 500, nullptr);
+    }
 }

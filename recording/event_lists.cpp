@@ -2,6 +2,7 @@
 
 #include "engine/performance_state.h"
 #include "engine/platform.h"
+#include "recording/playback_scheduler.h"
 
 #include <limits>
 #include <new>
@@ -64,6 +65,7 @@ bool publishPlayback(const EventList& events) {
 }
 
 void releasePlaybackList() {
+    stopPlayback(); // the timer reads the list only while the chain runs
     EventList().swap(eventLists.playbackList);
 }
 

@@ -10,11 +10,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <new>
 #include <unistd.h>
 #include <utility>
 
 FakePlatform fake;
+
+// The timer fakes are called from a test's own timer thread too.
+static std::mutex timerCalls;
 
 void freshStart() {
     stopPlayback();
@@ -84,18 +88,22 @@ unsigned platformTimerMaxPeriod() {
     return fake.maxPeriod;
 }
 void platformBeginTimerPeriod(unsigned) {
+    std::lock_guard<std::mutex> guard(timerCalls);
     ++fake.periodsBegun;
 }
 void platformEndTimerPeriod(unsigned) {
+    std::lock_guard<std::mutex> guard(timerCalls);
     ++fake.periodsEnded;
 }
 uint32_t platformStartOneShot(unsigned delayMs, unsigned, TimerCallback callback) {
+    std::lock_guard<std::mutex> guard(timerCalls);
     if (fake.timerFails)
         return 0;
     fake.timers.push_back({delayMs, callback, false});
     return static_cast<uint32_t>(fake.timers.size());
 }
 void platformKillOneShot(uint32_t timerId) {
+    std::lock_guard<std::mutex> guard(timerCalls);
     fake.timers.at(timerId - 1).killed = true;
 }
 void notifyReplayEvent(uint32_t index, uint32_t generation) {

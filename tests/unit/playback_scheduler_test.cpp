@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <tuple>
 
 using Numbers = std::vector<uint32_t>;
@@ -103,4 +105,23 @@ TEST(Playback, TimerFailures) {
         EXPECT_TRUE(fake.announced.size() == firesBeforeFailing && fake.playbackEnds == 0 && idle())
             << firesBeforeFailing;
     }
+}
+
+// The lists are replaced while a real thread runs the timer's callback: the replacement stops
+// the chain first, so that thread never reads a list being replaced (the sanitizers would see it).
+TEST(Playback, ReplacingTheListStopsTheChainFirst) {
+    std::atomic<bool> done = false;
+    std::thread timer([&done] {
+        while (!done)
+            playbackTick();
+    });
+    for (uint32_t i = 1; i <= 3000; ++i) {
+        events(Numbers(i % 50 + 1, 0));
+        startPlayback(true);
+        ASSERT_TRUE(publishPlayback(EventList(i % 7, PerfEvent{0, 257, 30 << 16, 0})));
+        EXPECT_FALSE(playbackRunning());
+    }
+    done = true;
+    timer.join();
+    EXPECT_EQ(fake.periodsBegun, fake.periodsEnded);
 }

@@ -53,6 +53,9 @@ bool runFileDialog(OPENFILENAMEW& dialog, bool save) {
         dialog.lpstrTitle)
         shown += L" incomplete";
     fake.dialogs.push_back(shown);
+    MSG message; // what arrives while it is open is dispatched by its own loop
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
     const std::wstring answer = takeFirst(fake.dialogAnswers, std::wstring());
     if (answer.empty())
         return false;
