@@ -19,7 +19,9 @@ bool chooseFile(FileDialog kind, HWND owner, std::wstring& path, std::wstring& n
     dialog.lpstrFileTitle = nameBuffer;
     dialog.nMaxFileTitle = MAX_PATH;
     dialog.lpstrDefExt = midi ? L"mid" : L"qvi";
-    dialog.Flags = kind == FileDialog::openRecording ? OFN_CREATEPROMPT : OFN_OVERWRITEPROMPT;
+    // The current folder stays where it was: a name taken relative to it keeps its meaning.
+    dialog.Flags = OFN_NOCHANGEDIR |
+                   (kind == FileDialog::openRecording ? OFN_CREATEPROMPT : OFN_OVERWRITEPROMPT);
     if (!runFileDialog(dialog, kind != FileDialog::openRecording))
         return false;
     path = pathBuffer;

@@ -10,7 +10,9 @@
 #include "recording/file_messages.h"
 #include "recording/recording_file.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 void openStartupFile(HWND window) {
     const std::wstring commandLine = shell.commandLine;
@@ -25,7 +27,12 @@ void openStartupFile(HWND window) {
         return;
     }
     document.name = commandLine; // the text as given, quotes and all
-    document.path = commandLine;
+    // A relative name is taken in the current folder now: the file dialogs never change it, but
+    // a later save must not depend on that.
+    std::error_code unresolved;
+    document.path = std::filesystem::absolute(commandLine, unresolved);
+    if (unresolved)
+        document.path = commandLine;
     LoadedRecording loaded;
     if (const wchar_t* error = readRecordingToTakeUp(document.path, loaded)) {
         showFileError(window, error, commandLine);

@@ -1,5 +1,6 @@
 // The document in the real window, the command-line file, and the files themselves under Windows.
 #include "recording/file_messages.h"
+#include "recording/playback_scheduler.h"
 #include "recording/recording_file.h"
 #include "tests/win/window_fixture.h"
 
@@ -31,7 +32,8 @@ class Document : public WindowTest {
 // A loaded file brings its key/mode and automatic bass; one that cannot be used changes nothing
 // but the name, which is forgotten. The save-changes prompt: Cancel keeps the window, so does Yes
 // when the save dialog is then cancelled; a log-off waits for the answer. A failed save
-// or export leaves the recording unsaved. Flags 2: OFN_OVERWRITEPROMPT, 8192: OFN_CREATEPROMPT.
+// or export leaves the recording unsaved. Flags 2: OFN_OVERWRITEPROMPT, 8192: OFN_CREATEPROMPT,
+// 8 in both: OFN_NOCHANGEDIR.
 TEST_F(Document, LoadTheSaveChangesPromptAndFailedSaves) {
     ASSERT_TRUE(create());
     const std::wstring absent = (folder / L"no" / L"x").wstring();
@@ -57,10 +59,10 @@ TEST_F(Document, LoadTheSaveChangesPromptAndFailedSaves) {
     command(ID_SAVE_AS, ID_EXPORT_MIDI);
     EXPECT_EQ(boxes(), (WideTexts{warning(L"不能创建文件x.qvi."), warning(L"不能写入文件x.mid.")}));
     EXPECT_TRUE(textOf(window) == L"Tonvira - [未命名]" && document.dirty);
-    const std::wstring open = L"open QVI Files(*.QVI)|*.qvi 8192 qvi",
-                       qvi = L"save QVI Files(*.QVI)|*.qvi 2 qvi";
+    const std::wstring open = L"open QVI Files(*.QVI)|*.qvi 8200 qvi",
+                       qvi = L"save QVI Files(*.QVI)|*.qvi 10 qvi";
     EXPECT_EQ(fake.dialogs,
-              (WideTexts{open, open, qvi, qvi, L"save Midi Files(*.MID)|*.mid 2 mid"}));
+              (WideTexts{open, open, qvi, qvi, L"save Midi Files(*.MID)|*.mid 10 mid"}));
 }
 
 // The command-line file is played half a second after start, but not once recording has started,
@@ -93,6 +95,47 @@ TEST_F(Document, TheStartupFile) {
         EXPECT_EQ(commandStates(), statesAfter) << i;
         DestroyWindow(window);
     }
+}
+
+// A relative command-line name is saved where it was found, wherever the current folder moves
+// to later; the title keeps the name as typed.
+TEST_F(Document, ARelativeStartupNameIsSavedWhereItWasFound) {
+    recordingFile(L"tune.qvi", 1297, false);
+    fs::create_directories(folder / L"elsewhere");
+    const fs::path before = fs::current_path();
+    fs::current_path(folder);
+    shell.commandLine = L"tune.qvi";
+    ASSERT_TRUE(create());
+    fs::current_path(folder / L"elsewhere");
+    command(ID_RECORD_START);
+    key(WM_KEYDOWN, 31), key(WM_KEYUP, 31), key(WM_KEYDOWN, 32), key(WM_KEYUP, 32);
+    command(ID_RECORD_STOP, ID_SAVE);
+    fs::current_path(before);
+    EXPECT_EQ(textOf(window), L"Tonvira - [tune.qvi]");
+    EXPECT_EQ(fs::file_size(folder / L"tune.qvi"), 104u + 4 * 16);
+    EXPECT_FALSE(fs::exists(folder / L"elsewhere" / L"tune.qvi"));
+}
+
+// The command-line file's start comes due, or a play arrives, while the load dialog is open: the
+// start is dropped, a playback that runs is stopped and silenced before the lists are replaced,
+// and the new file is taken up stopped.
+TEST_F(Document, ALoadIsNeverTakenUpUnderARunningPlayback) {
+    const std::wstring first = recordingFile(L"first.qvi", 1297, false);
+    const std::wstring second = recordingFile(L"second.qvi", 1302, true);
+    shell.commandLine = first.c_str();
+    ASSERT_TRUE(create());
+    sent();
+    fake.dialogAnswers = {second, first};
+    PostMessageW(window, WM_TIMER, startupPlayTimer, 0);
+    command(ID_LOAD);
+    EXPECT_EQ(sent(), "");
+    PostMessageW(window, WM_COMMAND, ID_PLAY, 0);
+    command(ID_LOAD);
+    EXPECT_TRUE(!playbackRunning() && performance.keyMode == 1297 && !performance.autoBass);
+    EXPECT_EQ(sent(), thenSilence());
+    EXPECT_EQ(commandStates(), "101100111 10110");
+    pumpFor(700);
+    EXPECT_EQ(sent(), "");
 }
 
 // The longest path a file dialog gives, in Chinese, is written, replaced by a shorter file and
