@@ -20,6 +20,8 @@
 #include "recording/playback_scheduler.h"
 #include "resources/resource_ids.h"
 
+#include <imm.h>
+
 #include <string>
 
 ShellState shell;
@@ -32,6 +34,10 @@ constexpr wchar_t helpLine[] =
 LRESULT onCreate(HWND window) {
     shell.mainWindow = window;
     createControls(window);
+    // No input context here or in the buttons, which pass keys on: an input method that is on
+    // would take the letters for a composition and Esc to cancel it.
+    ImmAssociateContext(window, nullptr);
+    ImmAssociateContextEx(window, nullptr, IACE_CHILDREN); // under Wine, the children only
     const unsigned devices = platformMidiDeviceCount();
     if (devices == 0) {
         MessageBeep(MB_ICONERROR);

@@ -4,6 +4,8 @@
 #include "recording/playback_scheduler.h"
 #include "tests/win/window_fixture.h"
 
+#include <imm.h>
+
 #include <algorithm>
 
 using MainWindow = WindowTest;
@@ -48,6 +50,8 @@ TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommandsAndTheInstrumentPict
 TEST_F(MainWindow, FocusMouseExpressionBarsAndTheKeyCap) {
     ASSERT_TRUE(create());
     sent();
+    // No input context, so that an input method never takes the keys.
+    EXPECT_TRUE(!ImmGetContext(window) && !ImmGetContext(shell.buttons[0]));
     SetFocus(shell.buttons[0]);
     SendMessageW(shell.buttons[0], WM_KEYDOWN, 'S', 31 << 16);
     EXPECT_EQ(GetFocus(), window);
