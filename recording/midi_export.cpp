@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -107,41 +108,45 @@ uint8_t* finishTrack(Track& track, uint64_t closingTicks, bool closingPause) {
     return at;
 }
 
+// Where the track is in time: whole ticks not yet written, and the part of a tick below them, in
+// units of 1 / 759 494 tick. Each event's time is converted from the start of the track, so the
+// rounding never adds up and the end lands within a tick of the recording's length.
+struct TickClock {
+    uint64_t pendingTicks = 0;
+    uint64_t fraction = 0; // below midiTempoMicroseconds
+
+    void advance(uint32_t delayMs) {
+        // Below 2^50: a 32-bit delay times 192 000, plus a fraction.
+        const uint64_t scaled = uint64_t{delayMs} * midiTicksPerQuarter * 1000 + fraction;
+        pendingTicks += scaled / midiTempoMicroseconds;
+        fraction = scaled % midiTempoMicroseconds;
+    }
+    uint64_t takeTicks() { return std::exchange(pendingTicks, 0); }
+};
+
 // The melody track on channel 0 and, when bass is given, the bass track on channel 15 an octave
 // lower, in one pass over the events.
 void putTracks(const EventList& list, int keyMode, Track& melody, Track* bass) {
-    uint64_t carriedMs = 0;
+    TickClock clock;
     for (const PerfEvent& event : list) {
-        carriedMs += event.delayMs;
+        clock.advance(event.delayMs);
         const KeySlot* slot = playableSlot(scanCodeOf(event.keyData));
         if (!slot || event.octaveShift < -1 || event.octaveShift > 1)
-            continue; // no note for it; its delay goes to the next one
-        const uint64_t ticks = midiTicksForDelay(carriedMs);
-        carriedMs = 0;
+            continue; // no note for it; its time goes to the next one
+        const uint64_t ticks = clock.takeTicks();
         const int note = *noteNumber(slot->octave + event.octaveShift, slot->semitone, keyMode);
         const bool on = event.message == messageKeyDown;
         putNote(melody, ticks, on ? 0x90 : 0x80, note);
         if (bass)
             putNote(*bass, ticks, on ? 0x9F : 0x8F, note - 12);
     }
-    const uint64_t trailingTicks = midiTicksForDelay(carriedMs);
+    const uint64_t trailingTicks = clock.takeTicks();
     melody.at = finishTrack(melody, trailingTicks, true);
     if (bass)
         bass->at = finishTrack(*bass, trailingTicks, false);
 }
 
 } // namespace
-
-uint64_t midiTicksForDelay(uint64_t delayMs) {
-    // floor(delay x 192000 / 759494); a 32-bit delay times 192000 still fits in 64 bits, longer
-    // ones (carried over skipped events) are split so that the product cannot overflow.
-    constexpr uint64_t numerator = uint64_t{midiTicksPerQuarter} * 1000;
-    if (delayMs <= 0xFFFFFFFFu)
-        return delayMs * numerator / midiTempoMicroseconds;
-    const uint64_t whole = delayMs / midiTempoMicroseconds;
-    const uint64_t rest = delayMs % midiTempoMicroseconds;
-    return whole * numerator + rest * numerator / midiTempoMicroseconds;
-}
 
 std::optional<size_t> midiTrackCapacity(size_t count) {
     const uint64_t fixed = trackStartBytes + trackEndBytes + 13; // room for a long closing delta

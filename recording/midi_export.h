@@ -11,9 +11,6 @@
 inline constexpr uint32_t midiTicksPerQuarter = 192;
 inline constexpr uint32_t midiTempoMicroseconds = 759494; // per quarter note
 
-// Ticks for a delay at the fixed tempo, rounded down, without overflow for any delay.
-uint64_t midiTicksForDelay(uint64_t delayMs);
-
 // The bytes one track body may need for count events; none when the track length field (32 bits)
 // or memory could not describe it.
 std::optional<size_t> midiTrackCapacity(size_t count);
@@ -30,6 +27,8 @@ struct MidiFileParts {
 };
 
 // The file; none when keyMode names no key/mode (and there are events) or memory runs out.
+// Each event's time from the start of the track is rounded down to a tick, and the deltas are
+// the differences of those times.
 // Notes are the played pitch, with 12 x the event's octave shift; events that name no key, or
 // carry a shift outside -1..+1, write nothing and hand their delay on to the next event.
 std::optional<MidiFileParts> encodeMidiParts(const EventList& list, int keyMode, int program,

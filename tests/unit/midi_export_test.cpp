@@ -4,16 +4,16 @@
 
 #include <gtest/gtest.h>
 
-// One press of A 1 000 ms after the start and its release 500 ms later.
+// One press of A 1 000 ms after the start and its release 500 ms later, at ticks 252 and 379.
 const EventList pressA{{1000, 256, 30 << 16, 0}, {500, 257, 30 << 16, 0}};
 
 const Bytes melodyTrackA = {'M',  'T',  'r',  'k',  0x00, 0x00, 0x00, 0x20, 0x00, 0xFF,
                             0x51, 0x03, 0x0B, 0x96, 0xC6, 0x00, 0xC0, 0x00, 0x81, 0x7C,
-                            0x90, 0x3C, 0x7F, 0x7E, 0x80, 0x3C, 0x7F, 0x83, 0x0F, 0x90,
+                            0x90, 0x3C, 0x7F, 0x7F, 0x80, 0x3C, 0x7F, 0x83, 0x0F, 0x90,
                             0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00, 0xFF, 0x2F, 0x00};
 const Bytes bassTrackA = {'M',  'T',  'r',  'k',  0x00, 0x00, 0x00, 0x17, 0x00, 0xFF, 0x51,
                           0x03, 0x0B, 0x96, 0xC6, 0x00, 0xCF, 0x00, 0x81, 0x7C, 0x9F, 0x30,
-                          0x7F, 0x7E, 0x8F, 0x30, 0x7F, 0x00, 0xFF, 0x2F, 0x00};
+                          0x7F, 0x7F, 0x8F, 0x30, 0x7F, 0x00, 0xFF, 0x2F, 0x00};
 
 static Bytes header(uint8_t format, uint8_t tracks) {
     return cat({text("MThd", 4), Bytes({0, 0, 0, 6, 0, format, 0, tracks, 0, 0xC0})});
@@ -64,7 +64,19 @@ TEST(MidiExport, DeltaTimes) {
         EXPECT_EQ(slice(encode({{delayMs, 256, 30 << 16, 0}}), firstEvent, delta.size() + 1),
                   cat({delta, Bytes({0x90})}))
             << delayMs;
-    EXPECT_EQ(midiTicksForDelay(uint64_t{1} << 50), 284627373111286u);
+}
+
+// Each event's time from the start is rounded, not each delay: 100 ms apart, the events fall on
+// ticks 25, 50, 75, 101, 126, and 10 000 of them end at tick 252 799, the recording's 1 000 s.
+TEST(MidiExport, RoundingNeverAddsUp) {
+    const Bytes file = encode(EventList(10000, PerfEvent{100, 257, 30 << 16, 0}));
+    EXPECT_EQ(slice(file, firstEvent, 20),
+              Bytes({0x19, 0x80, 0x3C, 0x7F, 0x19, 0x80, 0x3C, 0x7F, 0x19, 0x80,
+                     0x3C, 0x7F, 0x1A, 0x80, 0x3C, 0x7F, 0x19, 0x80, 0x3C, 0x7F}));
+    uint64_t ticks = 0;
+    for (size_t at = firstEvent; at < firstEvent + 4 * 10000; at += 4)
+        ticks += file[at];
+    EXPECT_EQ(ticks, 252799u);
 }
 
 TEST(MidiExport, EventsWithoutANoteHandTheirDelayOn) {
@@ -77,10 +89,11 @@ TEST(MidiExport, EventsWithoutANoteHandTheirDelayOn) {
                          {1000, 257, 32 << 16, -2}};
     const Bytes file = encode(list, 1297, 0, true);
     EXPECT_EQ(slice(file, firstEvent, 4), Bytes({0x81, 0x7C, 0x90, 64}));
-    // Delays at the end go into the closing pause (399 + 252 ticks) and the bass track's end.
+    // Time at the end goes into the closing pause (399 + 253 ticks, from tick 252 to 505) and
+    // the bass track's end.
     EXPECT_EQ(slice(file, firstEvent + 4, 11),
-              Bytes({0x7F, 0x85, 0x0B, 0x90, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00}));
-    EXPECT_EQ(slice(file, file.size() - 6, 6), Bytes({0x7F, 0x81, 0x7C, 0xFF, 0x2F, 0x00}));
+              Bytes({0x7F, 0x85, 0x0C, 0x90, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(slice(file, file.size() - 6, 6), Bytes({0x7F, 0x81, 0x7D, 0xFF, 0x2F, 0x00}));
     const Bytes longGap = // nearly 100 days later
         encode({{0xFFFFFFFFu, 256, 1 << 16, 0}, {0xFFFFFFFFu, 257, 1 << 16, 0}, list[3]});
     EXPECT_EQ(slice(longGap, firstEvent, 6), Bytes({0x88, 0x8B, 0xBB, 0xF9, 0x3B, 0x90}));
