@@ -31,6 +31,33 @@ bool isFourCC(const uint8_t* at, const char* code) {
     return std::memcmp(at, code, 4) == 0;
 }
 
+// Small reads served from a window of the source, so that stepping over a run of tiny chunks (a
+// file of zeros is one chunk header every 8 bytes) reads the source once per window, not once per
+// chunk.
+struct WindowedReader {
+    const ByteSource& source;
+    uint64_t start = 0; // where the window lies in the source
+    size_t size = 0;    // how many of its bytes are read
+    uint8_t window[16384];
+
+    explicit WindowedReader(const ByteSource& from) : source(from) {}
+
+    bool readAt(uint64_t offset, void* destination, size_t count) {
+        if (offset < start || offset - start > size || count > size - (offset - start)) {
+            if (offset > source.size || count > source.size - offset || count > sizeof window)
+                return false;
+            start = offset;
+            size = static_cast<size_t>(std::min<uint64_t>(sizeof window, source.size - offset));
+            if (!source.readAt(source.context, start, window, size)) {
+                size = 0;
+                return false;
+            }
+        }
+        std::memcpy(destination, window + (offset - start), count);
+        return true;
+    }
+};
+
 // Where a chunk's data starts and how long it says it is.
 struct ChunkInfo {
     uint64_t dataOffset;
@@ -39,12 +66,12 @@ struct ChunkInfo {
 
 // Looks for a chunk with the given id whose header lies wholly in [from, end), stepping over
 // other chunks (and the pad byte after odd-sized ones) the way a RIFF reader descends.
-bool findChunk(const ByteSource& source, uint64_t from, uint64_t end, const char* id,
+bool findChunk(WindowedReader& source, uint64_t from, uint64_t end, const char* id,
                ChunkInfo& found) {
     uint64_t at = from;
     while (at + 8 <= end) {
         uint8_t header[8];
-        if (!source.readAt(source.context, at, header, sizeof header))
+        if (!source.readAt(at, header, sizeof header))
             return false;
         const uint32_t size = getLE32(header + 4);
         if (isFourCC(header, id)) {
@@ -58,16 +85,17 @@ bool findChunk(const ByteSource& source, uint64_t from, uint64_t end, const char
 
 // Finds the top-level RIFF chunk of form "QV  "; returns the end of its contents, clamped to the
 // real end of the source so that nothing is searched beyond it.
-bool findRecordingForm(const ByteSource& source, uint64_t& contentStart, uint64_t& contentEnd) {
+bool findRecordingForm(WindowedReader& source, uint64_t& contentStart, uint64_t& contentEnd) {
+    const uint64_t sourceSize = source.source.size;
     uint64_t at = 0;
-    while (at + 12 <= source.size) {
+    while (at + 12 <= sourceSize) {
         uint8_t header[12];
-        if (!source.readAt(source.context, at, header, sizeof header))
+        if (!source.readAt(at, header, sizeof header))
             return false;
         const uint32_t size = getLE32(header + 4);
         if (isFourCC(header, "RIFF") && isFourCC(header + 8, "QV  ")) {
             contentStart = at + 12;
-            contentEnd = std::min(at + 8 + size, source.size);
+            contentEnd = std::min(at + 8 + size, sourceSize);
             return true;
         }
         at += 8 + uint64_t{size} + (size & 1);
@@ -144,12 +172,13 @@ ByteSource memoryByteSource(const MemoryBytes& bytes) {
 }
 
 const wchar_t* decodeRecording(const ByteSource& source, LoadedRecording& out) {
+    WindowedReader chunks(source);
     uint64_t formStart = 0, formEnd = 0;
-    if (!findRecordingForm(source, formStart, formEnd))
+    if (!findRecordingForm(chunks, formStart, formEnd))
         return msgNotStandardFile;
 
     ChunkInfo format{};
-    if (!findChunk(source, formStart, formEnd, "fmt ", format))
+    if (!findChunk(chunks, formStart, formEnd, "fmt ", format))
         return msgNotStandardFile;
     if (format.size != formatBlockSize)
         return msgNotSupportedFile;
@@ -161,7 +190,7 @@ const wchar_t* decodeRecording(const ByteSource& source, LoadedRecording& out) {
         return msgNotSupportedFile;
 
     ChunkInfo data{};
-    if (!findChunk(source, format.dataOffset + formatBlockSize, formEnd, "data", data))
+    if (!findChunk(chunks, format.dataOffset + formatBlockSize, formEnd, "data", data))
         return msgNotStandardFile;
     const uint64_t dataBytes = uint64_t{count} * eventSize;
     if (data.size != dataBytes)

@@ -114,6 +114,35 @@ TEST(RecordingFile, RefusedFiles) {
         EXPECT_NE(decode(Bytes(whole.begin(), whole.begin() + length), out), nullptr) << length;
 }
 
+// A run of empty chunks (4 MiB of zeros, one header every 8 bytes) is read through once, a window
+// of 16 KiB at a time, and refused; a valid file whose chunk headers straddle windows (at 16 380
+// and 32 760) is read whole.
+TEST(RecordingFile, TheChunkSearchReadsTheFileOnceThroughAWindow) {
+    struct Counted {
+        MemoryBytes bytes;
+        size_t reads = 0;
+        uint64_t bytesRead = 0;
+    };
+    auto countedRead = [](void* context, uint64_t offset, void* to, size_t count) {
+        Counted& counted = *static_cast<Counted*>(context);
+        ++counted.reads;
+        counted.bytesRead += count;
+        const ByteSource memory = memoryByteSource(counted.bytes);
+        return memory.readAt(memory.context, offset, to, count);
+    };
+    const Bytes zeros(4 << 20, 0);
+    Counted counted{{zeros.data(), zeros.size()}};
+    LoadedRecording out;
+    EXPECT_EQ(decodeRecording({&counted, zeros.size(), countedRead}, out), msgNotStandardFile);
+    EXPECT_LE(counted.reads, 300u); // windows overlap by less than a chunk header
+    EXPECT_LT(counted.bytesRead, zeros.size() + zeros.size() / 1000);
+    const Bytes file =
+        riff("QV  ", cat({chunk("junk", Bytes(16360, 7)), chunk("fmt ", format(2)),
+                          chunk("pad ", Bytes(16340, 7)), chunk("data", events(2))}));
+    EXPECT_EQ(decode(file, out), nullptr);
+    EXPECT_EQ(out.events.size(), 2u);
+}
+
 TEST(RecordingFileOnDisk, SaveLoadAndTakeUpARealSizedRecording) {
     fake.today = {2026, 12, 7};
     ScratchFolder folder;
