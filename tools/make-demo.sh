@@ -58,7 +58,6 @@ tune_commands() {
 
 e2e_start
 e2e_menu 5 c # 功能 > 自动增加低音: the automatic bass on
-e2e_settle
 # 录音 > 开始录制 is the first item: Return chooses it, and the release of Return (a key that plays
 # nothing) is all that reaches the window, so the recording starts clean.
 e2e_menu 4 Return
@@ -66,7 +65,6 @@ mapfile -t commands < <(tune_commands)
 xdotool "${commands[@]}"
 sleep 0.3
 e2e_menu 4 e # 停止录制
-e2e_settle
 e2e_menu 4 s # 保存录音文件: the recording is untitled, so the dialog asks for a name
 e2e_answer_dialog 'C:\users\Public\tonvira-demo\demo.qvi'
 check "saved through the dialog" test -s "$files/demo.qvi"

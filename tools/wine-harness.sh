@@ -1,7 +1,7 @@
 # Sourced by the end-to-end tests and tools/make-demo.sh to drive the real tonvira.exe.
 # e2e_setup NAME "$0" [BUILD_DIR] re-runs the calling script on a private Xvfb with the MIDI
 # capture driver logging to build/e2e/NAME.log; e2e_start runs tonvira.exe until the script exits
-# and finds its main window, $window; e2e_menu, e2e_settle and e2e_answer_dialog drive it; check and
+# and finds its main window, $window; e2e_menu and e2e_answer_dialog drive it; check and
 # e2e_finish count what was checked.
 
 e2e_setup() {
@@ -34,9 +34,8 @@ e2e_wait_for_window() { # the splash is titled Tonvira alone; the first paint ta
 }
 
 # Alt+DIGIT opens a menu, the keys after choose the item. The letter's release reaches the window as
-# a release without a press, which leaves the chord counts off; e2e_settle (Esc) puts them right.
+# a release without a press, which the window ignores.
 e2e_menu() { xdotool key "alt+$1" sleep 0.4 key "${@:2}" sleep 0.8; }
-e2e_settle() { xdotool key Escape sleep 0.3; }
 # A file dialog opens with the focus in its name box, its text selected: types the Windows path.
 e2e_answer_dialog() { xdotool type --delay 20 "$1" && xdotool sleep 0.2 key Return sleep 1; }
 

@@ -9,12 +9,12 @@ files="$WINEPREFIX/drive_c/users/Public/tonvira-e2e" windows='C:\users\Public\to
 rm -rf "$files" && mkdir -p "$files"
 e2e_start
 
-e2e_menu 4 r && e2e_settle                         # 录音 > 开始录制
+e2e_menu 4 r                                       # 录音 > 开始录制; r's release is ignored
 xdotool key --delay 150 a s shift+d ctrl+g h       # 1 2 3' 5, 6
 sleep 0.3 && e2e_menu 4 e                          # 停止录制
 e2e_menu 4 s && e2e_answer_dialog "${windows}song.qvi" # 保存录音文件: untitled, so the dialog
 e2e_menu 4 c && e2e_answer_dialog "${windows}song.mid" # 导出为Midi格式文件
-e2e_menu 4 r && e2e_settle && xdotool key --delay 150 z x # a second recording, not saved
+e2e_menu 4 r && xdotool key --delay 150 z x        # a second recording, not saved
 e2e_menu 4 e && e2e_menu 4 Up Return               # 载入录音文件, the last item: asks first
 xdotool key n sleep 0.8 && e2e_answer_dialog "${windows}song.qvi" # 否: drop the second one
 e2e_menu 4 a && e2e_answer_dialog "${windows}again.qvi" # 录音文件另存为
@@ -36,12 +36,13 @@ xdotool keydown Alt_L keydown 8 sleep 0.1 keyup 8 keyup Alt_L sleep 0.5 key h sl
 help=$(e2e_find_window '^Tonvira$')
 check "the help window (titled Tonvira) opens qv.chm from beside the program" test -n "$help"
 
-# Alt+F4 closes the help window; then, after Esc (see e2e_menu), A, Shift+K, Ctrl+Q, Esc, the
-# accelerator Alt+M (c minor) and A reach the main window, and Alt+F4 ends the program.
-xdotool windowfocus "$help" key alt+F4 windowfocus --sync "$window" sleep 0.5 key Escape sleep 0.3
+# Alt+F4 closes the help window; then A, Shift+K, Ctrl+Q, Esc, the accelerator Alt+M (c minor,
+# Alt let go before M, whose release reaches the window) and A reach the main window, and Alt+F4
+# ends the program. The releases of the menu letter h and of m change nothing.
+xdotool windowfocus "$help" key alt+F4 windowfocus --sync "$window" sleep 0.5
 played=$(wc -l <"$log")
 xdotool key a sleep 0.3 key shift+k sleep 0.3 key ctrl+q sleep 0.3 key Escape sleep 0.3 \
-  keydown alt keydown m sleep 0.1 keyup m keyup alt sleep 0.3 key a sleep 0.3 key alt+F4
+  key alt+m sleep 0.3 key a sleep 0.3 key alt+F4
 check "Alt+F4 ends the program" timeout 10 tail --pid="$program" -f /dev/null
 notes() { for n in "$@"; do printf 'note-on ch1 %d vel127\nnote-off ch1 %d vel0\n' "$n" "$n"; done; }
 silence() { printf 'control ch%d 123 0\n' $(seq 16); }
