@@ -7,7 +7,8 @@
 #include <vector>
 
 // The recording list and lastStampMs belong to the user-interface thread. The playback list is
-// written there only while no playback runs; the playback timer reads it.
+// written there only while no playback runs (replacing or releasing it stops playback first);
+// the playback timer reads it.
 struct EventLists {
     EventList recordingList;
     uint32_t lastStampMs = 0;  // timeGetTime of the last appended event, or of the start

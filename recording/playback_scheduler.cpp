@@ -49,7 +49,8 @@ bool armTowardDue() {
     return scheduler.timerId != 0;
 }
 
-// Arms the timer for the event after the one just announced. Lock held.
+// Moves the ideal time on by the gap before event nextIndex and arms the timer toward it. Lock
+// held.
 bool armNext() {
     scheduler.dueMs += gapBefore(scheduler.nextIndex);
     return armTowardDue();
