@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds every configuration and runs every test: unit tests (plain and under
-# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows builds and their tests under Wine,
+# Sets up, builds every configuration and runs every test: unit tests (plain, under
+# AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer), the Windows builds and their tests under Wine,
 # the end-to-end run of the real program, the release package and its check, and a fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -55,6 +55,11 @@ step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset host-sanitize >/dev/null
 cmake --build --preset host-sanitize
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_counted ctest --preset host-sanitize
+
+step "unit tests under ThreadSanitizer (the playback timer runs on a thread of its own)"
+cmake --preset host-thread >/dev/null
+cmake --build --preset host-thread
+run_counted ctest --preset host-thread
 
 step "artwork"
 run_counted python3 resources/art/check_art.py

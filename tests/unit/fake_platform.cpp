@@ -17,8 +17,8 @@
 
 FakePlatform fake;
 
-// The timer fakes are called from a test's own timer thread too.
-static std::mutex timerCalls;
+// The timer fakes and operator new are called from a test's own timer thread too.
+static std::mutex fakeLock, allocationLock;
 
 void freshStart() {
     stopPlayback();
@@ -88,22 +88,22 @@ unsigned platformTimerMaxPeriod() {
     return fake.maxPeriod;
 }
 void platformBeginTimerPeriod(unsigned) {
-    std::lock_guard<std::mutex> guard(timerCalls);
+    std::lock_guard<std::mutex> guard(fakeLock);
     ++fake.periodsBegun;
 }
 void platformEndTimerPeriod(unsigned) {
-    std::lock_guard<std::mutex> guard(timerCalls);
+    std::lock_guard<std::mutex> guard(fakeLock);
     ++fake.periodsEnded;
 }
 uint32_t platformStartOneShot(unsigned delayMs, unsigned, TimerCallback callback) {
-    std::lock_guard<std::mutex> guard(timerCalls);
+    std::lock_guard<std::mutex> guard(fakeLock);
     if (fake.timerFails)
         return 0;
     fake.timers.push_back({delayMs, callback, false});
     return static_cast<uint32_t>(fake.timers.size());
 }
 void platformKillOneShot(uint32_t timerId) {
-    std::lock_guard<std::mutex> guard(timerCalls);
+    std::lock_guard<std::mutex> guard(fakeLock);
     fake.timers.at(timerId - 1).killed = true;
 }
 void notifyReplayEvent(uint32_t index, uint32_t generation) {
@@ -115,7 +115,10 @@ void notifyPlaybackEnd(uint32_t) {
 }
 
 void* operator new(size_t size) {
-    fake.largestAllocation = std::max(fake.largestAllocation, size);
+    {
+        std::lock_guard<std::mutex> guard(allocationLock);
+        fake.largestAllocation = std::max(fake.largestAllocation, size);
+    }
     if (size >= fake.failFromBytes)
         throw std::bad_alloc();
     if (void* memory = std::malloc(size ? size : 1))
