@@ -17,7 +17,6 @@
 #include "engine/performance_state.h"
 #include "engine/platform.h"
 #include "recording/event_lists.h"
-#include "recording/playback_scheduler.h"
 #include "resources/resource_ids.h"
 
 #include <imm.h>
@@ -133,10 +132,9 @@ void onVScroll(HWND bar, WPARAM wParam) {
 }
 
 void onDestroy(HWND window) {
-    stopPlayback(); // the timer reads the playback list, which goes next
     cancelStartupPlay(window);
     SendMessageW(window, WM_COMMAND, ID_DEVICE_CLOSE, 0);
-    releasePlaybackList();
+    releasePlaybackList(); // stops playback first
     releaseRecordingList();
     shell.mainWindow = nullptr;
     PostQuitMessage(0);
