@@ -42,13 +42,13 @@ struct WindowedReader {
 
     explicit WindowedReader(const ByteSource& from) : source(from) {}
 
+    // Offsets lie far below 2^63 (they come from 32-bit sizes), so offset + count cannot wrap.
     bool readAt(uint64_t offset, void* destination, size_t count) {
-        if (offset < start || offset - start > size || count > size - (offset - start)) {
-            if (offset > source.size || count > source.size - offset || count > sizeof window)
-                return false;
+        if (offset < start || offset + count > start + size) { // outside: the window moves there
             start = offset;
-            size = static_cast<size_t>(std::min<uint64_t>(sizeof window, source.size - offset));
-            if (!source.readAt(source.context, start, window, size)) {
+            size = static_cast<size_t>(
+                std::min<uint64_t>(sizeof window, source.size - std::min(offset, source.size)));
+            if (count > size || !source.readAt(source.context, start, window, size)) {
                 size = 0;
                 return false;
             }

@@ -39,7 +39,7 @@ TEST(Playback, TimersAimAtTheIdealTimes) {
         {false, 1000, {100, 100, 100, 100}, 0, {103, 230, 398}, {100, 97, 70, 5}, {0, 1, 2}, 0},
         {false, 1000, {0, 0, 0}, 0, {5, 10}, {5, 5, 5}, {0, 1}, 0}, // a chord is spread
         {false, 2, {0, 0}, 0, {}, {2}, {}, 0},                      // a finer timer
-        {false, 0, {0, 0}, 0, {1}, {1, 1}, {0}, 0},                 // no period offered at all
+        {false, 0, {70000, 0}, 0, {65535, 70000}, {65535, 4465, 1}, {0}, 0}, // no period named
         {true, 1000, {300, 50}, 0, {300, 352, 650}, {300, 50, 298, 50}, {0, 1, 0}, 0},
         {true, 1000, {}, 0, {}, {}, {}, 1}, // nothing to play: over at once
         // Early callbacks, and a clock that wraps.
@@ -48,6 +48,7 @@ TEST(Playback, TimersAimAtTheIdealTimes) {
         // Waits longer than the timer takes go in steps that announce nothing, an early step too;
         // a wait beyond 32 bits is not cut to its low bits.
         {false, 65535, {70000, 100}, 0, {65535, 70000, 70100}, {65535, 4465, 100}, {0, 1}, 1},
+        {false, 65535, {65535}, 0, {65535}, {65535}, {0}, 1},
         {false, 65535, {140000}, 0, {65500, 131035, 140000}, {65535, 65535, 8965}, {0}, 1},
         {false, 1000000, {100, 0xFFFFFFFFu}, 0, {90}, {100, 1000000}, {0}, 0}};
     // clang-format on
