@@ -49,7 +49,6 @@ bool startRecording() {
 
 bool stopRecording() {
     performance.recording = false;
-    releasePlaybackList();
     return publishPlayback(eventLists.recordingList);
 }
 
