@@ -17,7 +17,8 @@ constexpr wchar_t msgTruncated[] = L"文件%s不完整: 一段数据比文件剩
 constexpr wchar_t msgBadEvent[] = L"文件%s中有无效的MIDI事件.";
 constexpr wchar_t msgBadTempo[] = L"文件%s中有无效的速度设置.";
 constexpr wchar_t msgTooLong[] = L"文件%s中的乐曲太长.";
-constexpr uint64_t maxFileBytes = 256u << 20; // far beyond any song; refuses devices and junk
+constexpr wchar_t msgFileTooLarge[] = L"文件%s太大: MIDI文件最多256 MB.";
+constexpr uint64_t maxFileBytes = 256u << 20; // far beyond any song; refuses junk
 // Songs end within 2^32 - 1 ms, so that every delay between two key events fits its field.
 constexpr uint64_t maxMicros = uint64_t{0xFFFFFFFF} * 1000;
 
@@ -113,7 +114,8 @@ class TrackReader {
                 at_ += count;
                 channelMessage(status, first, second, tick, notes, open);
             } else if (status == 0xFF) {
-                running = 0; // meta events and system exclusive cancel running status
+                // Meta events and system exclusive leave running status as it was: real files
+                // go on with data bytes after them, and common readers take that.
                 if (at_ >= end_)
                     return fail(msgTruncated, eventAt);
                 const uint8_t type = file_[at_++];
@@ -135,7 +137,6 @@ class TrackReader {
                 }
                 at_ += static_cast<size_t>(length);
             } else if (status == 0xF0 || status == 0xF7) {
-                running = 0;
                 uint64_t length = 0;
                 if (!variableLength(length))
                     return fail(badQuantity_ ? msgBadEvent : msgTruncated, eventAt);
@@ -317,12 +318,12 @@ MidiReadError readMidiSong(const std::filesystem::path& path, MidiSong& out) {
     PlatformFile* file = platformOpenForReading(path, &size);
     if (!file)
         return {msgCannotOpenFile};
-    std::vector<uint8_t> bytes;
-    bool read = size <= maxFileBytes;
-    if (read) {
-        bytes.resize(static_cast<size_t>(size));
-        read = platformReadAt(file, 0, bytes.data(), bytes.size());
+    if (size > maxFileBytes) {
+        platformCloseFile(file);
+        return {msgFileTooLarge};
     }
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    const bool read = platformReadAt(file, 0, bytes.data(), bytes.size());
     platformCloseFile(file);
     if (!read)
         return {msgCannotReadFile};

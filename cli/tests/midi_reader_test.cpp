@@ -11,9 +11,11 @@ static Bytes chunk(const char* id, const Bytes& body) { // of less than 64 KiB
 }
 
 TEST(MidiReader, FilesReadForTheirNotesOrRefusedWithAMessageAndTheirPlace) {
-    // Tempo 250 000 us, 1 000 000 from tick 96; running status; a note twice; one never ended.
+    // Tempo 250 000 us, 1 000 000 from tick 96; running status, also after system exclusive and
+    // a meta event; a note twice; one never ended.
     const Bytes tempos = {0, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90, 96, 0xFF, 0x51, 3, 0x0F, 0x42, 0x40};
-    const Bytes notes = {0, 0x90, 60, 100, 48, 60, 90, 48, 0x80, 60, 0, 48, 60, 0, 0, 61, 0};
+    const Bytes notes = {0, 0x90, 60, 100,  48, 60, 90, 48, 0x80, 60, 0,  0, 0xF0,
+                         1, 0xF7, 0,  0xFF, 1,  0,  48, 60, 0,    0,  61, 0};
     const Bytes format1 =
         cat({chunk("MThd", {0, 1, 0, 3, 0, 96}), chunk("MTrk", tempos), chunk("XFIH", {1, 2, 3}),
              chunk("MTrk", notes), chunk("MTrk", {24, 0x91, 48, 80, 0x81, 0, 0xB1, 7, 100})});
@@ -33,7 +35,7 @@ TEST(MidiReader, FilesReadForTheirNotesOrRefusedWithAMessageAndTheirPlace) {
         {cat({ok, text("MTrk\0\0\1\0\0", 9)}), cut + L"(第1轨, 第18字节)", {}},
         {inTrack({0, 0x90, 60}), cut + L"(第1轨, 第23字节)", {}},
         {inTrack({0, 0xFF, 0x01, 5, 'a'}), cut + L"(第1轨, 第23字节)", {}},
-        {inTrack({0, 0x90, 60, 1, 0, 0xFF, 0x01, 0, 0, 60, 0}), bad + L"(第1轨, 第31字节)", {}},
+        {inTrack({0, 0xFF, 0x01, 0, 0, 60, 0}), bad + L"(第1轨, 第27字节)", {}},
         {inTrack({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 1}), bad + L"(第1轨, 第26字节)", {}},
         {inTrack({0, 0xF8}), bad + L"(第1轨, 第23字节)", {}},
         {inTrack({0, 0xFF, 0x51, 2, 1, 2}), L"中有无效的速度设置. (第1轨, 第23字节)", {}},
