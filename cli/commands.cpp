@@ -232,6 +232,9 @@ int importCommand(const Options& options) {
         showError(fillMessage(error, argumentText(output)));
         return 1;
     }
+    if (plan.merged != 0)
+        writeText(Stream::err, L"提示: " + std::to_wstring(plan.merged) +
+                                   L"个音符与同时开始的同音高音符合并为一个.\n");
     if (plan.shortened != 0)
         writeText(Stream::err, L"提示: " + std::to_wstring(plan.shortened) +
                                    L"个音符与同音高的下一个音符重叠, 已提前结束.\n");

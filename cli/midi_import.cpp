@@ -32,9 +32,10 @@ struct Sounding {
     KeyChoice key;
 };
 
-// One note of a pitch at a time, as one key can only go down once: a note that starts while the
-// same pitch sounds ends the earlier one there; of notes that start together the longest stays.
-std::vector<Sounding> oneAtATime(std::vector<Sounding> notes, size_t& shortened) {
+// One note of a pitch at a time, as one key can only go down once: of notes that start together
+// the longest stays and the others are merged into it; a note that starts while the same pitch
+// sounds ends the earlier one there.
+std::vector<Sounding> oneAtATime(std::vector<Sounding> notes, ImportPlan& plan) {
     std::stable_sort(notes.begin(), notes.end(), [](const Sounding& a, const Sounding& b) {
         if (a.note != b.note)
             return a.note < b.note;
@@ -44,19 +45,26 @@ std::vector<Sounding> oneAtATime(std::vector<Sounding> notes, size_t& shortened)
     });
     std::vector<Sounding> kept;
     for (const Sounding& n : notes) {
-        if (!kept.empty() && kept.back().note == n.note && n.startMs < kept.back().endMs) {
-            ++shortened;
-            if (n.startMs == kept.back().startMs)
-                continue;
-            kept.back().endMs = n.startMs;
-        } else if (!kept.empty() && kept.back().note == n.note &&
-                   n.startMs == kept.back().startMs) {
-            ++shortened; // two notes of no length at one moment: one press is enough
+        const bool samePitch = !kept.empty() && kept.back().note == n.note;
+        if (samePitch && n.startMs == kept.back().startMs) {
+            ++plan.merged;
             continue;
+        }
+        if (samePitch && n.startMs < kept.back().endMs) {
+            ++plan.shortened;
+            kept.back().endMs = n.startMs;
         }
         kept.push_back(n);
     }
     return kept;
+}
+
+// The key for each note number in keyMode, looked up once for a whole song.
+std::array<std::optional<KeyChoice>, 128> keysFor(int keyMode) {
+    std::array<std::optional<KeyChoice>, 128> keys;
+    for (int note = 0; note < 128; ++note)
+        keys[note] = keyForNote(note, keyMode);
+    return keys;
 }
 
 // A key event at its moment in the song. Within a moment: releases of earlier notes, presses,
@@ -88,9 +96,10 @@ int chooseKeyMode(const std::vector<MidiNote>& notes) {
     int best = keyModeFirst;
     size_t fewest = std::numeric_limits<size_t>::max();
     for (const KeyModeItem& item : keyModeItems) { // C major first, so it wins a tie
+        const std::array<std::optional<KeyChoice>, 128> keys = keysFor(item.id);
         size_t missing = 0;
         for (int note = 0; note < 128; ++note)
-            if (perNote[note] != 0 && !keyForNote(note, item.id))
+            if (perNote[note] != 0 && !keys[note])
                 missing += perNote[note];
         if (missing < fewest) {
             fewest = missing;
@@ -102,16 +111,17 @@ int chooseKeyMode(const std::vector<MidiNote>& notes) {
 
 ImportPlan planImport(const std::vector<MidiNote>& notes, int keyMode) {
     ImportPlan plan;
+    const std::array<std::optional<KeyChoice>, 128> keys = keysFor(keyMode);
     std::vector<Sounding> sounding;
     for (const MidiNote& n : notes) {
-        const std::optional<KeyChoice> key = keyForNote(n.note, keyMode);
+        const std::optional<KeyChoice>& key = keys[n.note & 0x7F];
         if (!key) {
             ++plan.leftOut;
             continue;
         }
         sounding.push_back({millisecondsOf(n.startUs), millisecondsOf(n.endUs), n.note, *key});
     }
-    sounding = oneAtATime(std::move(sounding), plan.shortened);
+    sounding = oneAtATime(std::move(sounding), plan);
     plan.notes = sounding.size();
 
     std::vector<Timed> timed;

@@ -26,7 +26,8 @@ struct ImportPlan {
     EventList events;
     size_t notes = 0;      // notes in the recording
     size_t leftOut = 0;    // notes no key reaches, even with a shift
-    size_t shortened = 0;  // notes ended early by a note of the same pitch (or dropped as a double)
+    size_t merged = 0;     // notes that start with another of the same pitch, played as one
+    size_t shortened = 0;  // notes ended early because the same pitch started again
     uint64_t latestMs = 0; // the most a note starts after its time in the song
     bool tooLong = false;  // a delay does not fit the event's 32 bits
 };
