@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <deque>
 #include <optional>
 #include <vector>
 
 namespace {
+
+constexpr size_t notationPieceChars = 1 << 16; // the notation is handed on in pieces of this size
 
 // Legends of the keys by scan code; empty where no key plays.
 const wchar_t* const keyLegend[keySlotCount] = {
@@ -36,9 +39,9 @@ std::wstring noteText(std::optional<int> note) {
     return noteName(*note) + L" (" + std::to_wstring(*note) + L")";
 }
 
+// The text and at least one blank, to width: a column as wide as its heading, or wider.
 std::wstring padded(std::wstring text, size_t width) {
-    if (text.size() < width)
-        text.append(width - text.size(), L' ');
+    text.append(text.size() < width ? width - text.size() : 1, L' ');
     return text;
 }
 
@@ -112,7 +115,7 @@ std::wstring recordingInfo(const LoadedRecording& recording) {
            L", Ctrl和弦: " + (lowered ? L"有" : L"无") + L"\n";
 }
 
-std::wstring recordingNotation(const LoadedRecording& recording) {
+bool writeRecordingNotation(const LoadedRecording& recording, const TextWriter& write) {
     struct Line {
         uint64_t startMs;
         std::optional<uint64_t> lengthMs;
@@ -120,14 +123,27 @@ std::wstring recordingNotation(const LoadedRecording& recording) {
         unsigned scan;
         int shift;
     };
-    std::vector<Line> lines;
+    // Lines not yet written, in order of start; a line is written once it and every line before
+    // it know their length, so only the notes still held wait in memory.
+    std::deque<Line> pending;
+    size_t firstPending = 0; // the number of pending.front() among all lines
     // Presses still waiting for their release, per key and shift (a release ends the note of its
-    // own shift), first pressed first released.
-    struct Waiting {
-        std::vector<size_t> lines;
-        size_t head = 0;
+    // own shift), first pressed first released: numbers of their lines.
+    std::array<std::deque<size_t>, keySlotCount * 3> waiting;
+    const int keyMode = static_cast<int>(recording.keyModeId);
+    std::wstring text = L"调式: " + keyModeText(recording.keyModeId) + L"\n";
+    text += L"开始      时长    简谱  按键      音名\n";
+    auto takeLine = [&] {
+        const Line& line = pending.front();
+        const std::optional<int> note =
+            noteNumber(line.slot->octave + line.shift, line.slot->semitone, keyMode);
+        text += padded(formatTime(line.startMs), 10) +
+                padded(line.lengthMs ? seconds(*line.lengthMs) : L"-", 8) +
+                padded(degreeText(*line.slot), 6) + padded(keyText(line.scan, line.shift), 10) +
+                (note ? noteName(*note) : L"-") + L"\n";
+        pending.pop_front();
+        ++firstPending;
     };
-    std::array<Waiting, keySlotCount * 3> waiting;
     uint64_t now = 0;
     for (const PerfEvent& event : recording.events) {
         now += event.delayMs;
@@ -135,25 +151,25 @@ std::wstring recordingNotation(const LoadedRecording& recording) {
         if (!slot)
             continue;
         const unsigned scan = scanCodeOf(event.keyData);
-        Waiting& pressed = waiting[scan * 3 + static_cast<unsigned>(event.octaveShift + 1)];
+        std::deque<size_t>& pressed =
+            waiting[scan * 3 + static_cast<unsigned>(event.octaveShift + 1)];
         if (event.message == messageKeyDown) {
-            pressed.lines.push_back(lines.size());
-            lines.push_back({now, std::nullopt, slot, scan, event.octaveShift});
-        } else if (pressed.head < pressed.lines.size()) {
-            Line& line = lines[pressed.lines[pressed.head++]];
+            pressed.push_back(firstPending + pending.size());
+            pending.push_back({now, std::nullopt, slot, scan, event.octaveShift});
+        } else if (!pressed.empty()) {
+            Line& line = pending[pressed.front() - firstPending];
+            pressed.pop_front();
             line.lengthMs = now - line.startMs;
         }
+        while (!pending.empty() && pending.front().lengthMs)
+            takeLine();
+        if (text.size() >= notationPieceChars) {
+            if (!write(text))
+                return false;
+            text.clear();
+        }
     }
-    const int keyMode = static_cast<int>(recording.keyModeId);
-    std::wstring text = L"调式: " + keyModeText(recording.keyModeId) + L"\n";
-    text += L"开始      时长    简谱  按键      音名\n";
-    for (const Line& line : lines) {
-        const std::optional<int> note =
-            noteNumber(line.slot->octave + line.shift, line.slot->semitone, keyMode);
-        text += padded(formatTime(line.startMs), 10) +
-                padded(line.lengthMs ? seconds(*line.lengthMs) : L"-", 8) +
-                padded(degreeText(*line.slot), 6) + padded(keyText(line.scan, line.shift), 10) +
-                (note ? noteName(*note) : L"-") + L"\n";
-    }
-    return text;
+    while (!pending.empty())
+        takeLine();
+    return write(text);
 }

@@ -5,6 +5,7 @@
 #include "recording/recording_file.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // m:ss.mmm
@@ -20,5 +21,10 @@ std::wstring keyText(unsigned scan, int octaveShift);
 // Key/mode, automatic bass, events and notes, duration, lowest and highest note, and whether
 // raised or lowered chords occur; one line each.
 std::wstring recordingInfo(const LoadedRecording& recording);
-// The key/mode, then one line per note: start, length, degree, key, note name.
-std::wstring recordingNotation(const LoadedRecording& recording);
+// Takes the text a piece at a time; false when it could not take it all.
+using TextWriter = std::function<bool(const std::wstring&)>;
+
+// The key/mode, then one line per note in order of start: start, length, degree, key, note name,
+// each column followed by at least one blank. Handed to write as it is made, so that a long
+// recording's text is never all in memory; false as soon as write fails.
+bool writeRecordingNotation(const LoadedRecording& recording, const TextWriter& write);
