@@ -190,8 +190,9 @@ int notationCommand(const Options& options) {
     LoadedRecording recording;
     if (!readRecording(options.inputs[0], recording))
         return 1;
-    writeText(Stream::out, recordingNotation(recording));
-    return 0;
+    writeRecordingNotation(recording,
+                           [](const std::wstring& text) { return writeText(Stream::out, text); });
+    return 0; // what could not be written is told at the end, as for every command
 }
 
 int importCommand(const Options& options) {
@@ -248,9 +249,7 @@ int importCommand(const Options& options) {
     return 0;
 }
 
-} // namespace
-
-int runTool(const std::vector<fs::path>& arguments) {
+int runCommand(const std::vector<fs::path>& arguments) {
     if (arguments.empty())
         return showUsage(L"没有给出命令");
     const std::wstring command = argumentText(arguments[0]);
@@ -271,4 +270,15 @@ int runTool(const std::vector<fs::path>& arguments) {
     } catch (const UsageError& error) {
         return showUsage(error.problem);
     }
+}
+
+} // namespace
+
+int runTool(const std::vector<fs::path>& arguments) {
+    const int status = runCommand(arguments);
+    if (!outputComplete()) {
+        showError(L"tonvira-tool: 不能写入标准输出.");
+        return status == 0 ? 1 : status;
+    }
+    return status;
 }

@@ -7,8 +7,12 @@
 
 enum class Stream { out, err };
 
-// UTF-8 bytes, or on a Windows console its wide-character output.
-void writeText(Stream stream, const std::wstring& text);
+// UTF-8 bytes, or on a Windows console its wide-character output. False when not all of it could
+// be written (a full disk, a closed pipe).
+bool writeText(Stream stream, const std::wstring& text);
+
+// Whether everything meant for standard output got there, once what is still buffered is out.
+bool outputComplete();
 
 // An argument or a path as text, to compare with an option or to name the file in a message.
 std::wstring argumentText(const std::filesystem::path& argument);

@@ -6,11 +6,15 @@
 #include <cstdio>
 #include <vector>
 
-void writeText(Stream stream, const std::wstring& text) {
+bool writeText(Stream stream, const std::wstring& text) {
     std::FILE* file = stream == Stream::out ? stdout : stderr;
     const std::string bytes = utf8FromWide(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fflush(file);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fflush(file) == 0 && written;
+}
+
+bool outputComplete() {
+    return std::fflush(stdout) == 0 && !std::ferror(stdout); // the stream remembers any failure
 }
 
 std::wstring argumentText(const std::filesystem::path& argument) {

@@ -9,29 +9,47 @@
 #include <algorithm>
 #include <vector>
 
-void writeText(Stream stream, const std::wstring& text) {
-    HANDLE handle = GetStdHandle(stream == Stream::out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+namespace {
+
+bool outputLost = false; // a write to standard output failed; the tool has one thread
+
+bool writeHandle(HANDLE handle, const std::wstring& text) {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return;
+        return text.empty();
     DWORD mode = 0;
     if (GetConsoleMode(handle, &mode)) {
         for (size_t at = 0; at < text.size();) {
             const DWORD ask = static_cast<DWORD>(std::min<size_t>(text.size() - at, 8192));
             DWORD written = 0;
             if (!WriteConsoleW(handle, text.data() + at, ask, &written, nullptr) || written == 0)
-                return;
+                return false;
             at += written;
         }
-        return;
+        return true;
     }
     const std::string bytes = utf8FromWide(text);
     for (size_t at = 0; at < bytes.size();) {
         const DWORD ask = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1 << 20));
         DWORD written = 0;
         if (!WriteFile(handle, bytes.data() + at, ask, &written, nullptr) || written == 0)
-            return;
+            return false;
         at += written;
     }
+    return true;
+}
+
+} // namespace
+
+bool writeText(Stream stream, const std::wstring& text) {
+    const bool written = writeHandle(
+        GetStdHandle(stream == Stream::out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE), text);
+    if (stream == Stream::out && !written)
+        outputLost = true;
+    return written;
+}
+
+bool outputComplete() {
+    return !outputLost; // nothing is buffered: each write went out or failed
 }
 
 std::wstring argumentText(const std::filesystem::path& argument) {
