@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,7 +14,9 @@ struct PlatformFile {
 };
 
 PlatformFile* platformOpenForReading(const std::filesystem::path& path, uint64_t* size) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking, so that a FIFO or a device is refused at once instead of waiting for a
+    // writer; a regular file reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return nullptr;
     struct stat info {};
@@ -62,32 +65,61 @@ bool writeAll(int fd, const ByteRange& piece) {
     return true;
 }
 
+// The file a name stands for: symbolic links followed to their target, which need not exist yet.
+// None for a loop of links.
+std::optional<std::filesystem::path> linkTarget(std::filesystem::path path) {
+    for (int links = 0; links < 40; ++links) {
+        std::error_code error;
+        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+        if (error)
+            return path; // not a link (or nothing there): the name itself
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-ReplaceResult platformReplaceFile(const std::filesystem::path& path, const ByteRange* pieces,
+ReplaceResult platformReplaceFile(const std::filesystem::path& name, const ByteRange* pieces,
                                   size_t pieceCount) {
-    struct stat target {};
-    if (::stat(path.c_str(), &target) == 0 &&
-        (!S_ISREG(target.st_mode) || (target.st_mode & 0222) == 0))
-        return ReplaceResult::cannotCreate; // folders, devices and read-only files stay as they are
-    std::string temporary = path.string() + ".XXXXXX";
+    // A link stays a link: the file it points to is the one replaced.
+    const std::optional<std::filesystem::path> path = linkTarget(name);
+    if (!path)
+        return ReplaceResult::cannotCreate;
+    struct stat old {};
+    const bool replacing = ::stat(path->c_str(), &old) == 0;
+    // Folders, devices, files marked read-only and files this user may not write stay as they are.
+    if (replacing && (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
+                      ::faccessat(AT_FDCWD, path->c_str(), W_OK, AT_EACCESS) != 0))
+        return ReplaceResult::cannotCreate;
+    std::string temporary = path->string() + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return ReplaceResult::cannotCreate;
     bool written = true;
     for (size_t i = 0; i < pieceCount && written; ++i)
         written = writeAll(fd, pieces[i]);
-    // The new file gets the usual permissions, not mkstemp's private ones.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    // A replaced file keeps its owner where that may be given, and its permissions; a new file
+    // gets the usual permissions, not mkstemp's private ones.
+    mode_t mode = 0;
+    if (replacing) {
+        mode = old.st_mode & 07777;
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+            mode &= ~mode_t{S_ISUID | S_ISGID}; // never set-id under another owner
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        written = false;
     if (::close(fd) != 0)
         written = false;
     if (!written) {
         ::unlink(temporary.c_str());
         return ReplaceResult::cannotWrite;
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::rename(temporary.c_str(), path->c_str()) != 0) {
         ::unlink(temporary.c_str());
         return ReplaceResult::cannotCreate;
     }

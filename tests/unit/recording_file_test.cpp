@@ -219,3 +219,42 @@ TEST(RecordingFileOnDisk, FailuresKeepWhatWasThere) {
     EXPECT_EQ(contents(path), text("the previous recording", 22));
     EXPECT_EQ(folder.fileCount(), 2u);
 }
+
+// Replacing a file keeps its permissions, writes through a symbolic link to the file it names
+// (one not there yet is created), and leaves a file this user may not write as it was, even in a
+// folder where anyone may create files.
+TEST(RecordingFileOnDisk, AReplacedFileKeepsItsModeAndItsLinks) {
+    ScratchFolder folder;
+    const EventList one{{1000, 256, 30 << 16, 0}};
+    const auto mode = [](const fs::path& path) {
+        struct stat info {};
+        return ::lstat(path.c_str(), &info) == 0 ? info.st_mode : 0u;
+    };
+    const auto song = folder.path / "song.qvi", link = folder.path / "link.qvi";
+    put(song, text("old", 3));
+    ::chmod(song.c_str(), 0640);
+    fs::create_directory(folder.path / "in");
+    fs::create_symlink("../song.qvi", folder.path / "in" / "up.qvi");
+    fs::create_symlink("in/up.qvi", link);
+    fs::create_symlink("absent.qvi", folder.path / "dangling.qvi");
+    for (const fs::path& target : {song, link, folder.path / "dangling.qvi"})
+        EXPECT_EQ(writeRecordingFile(one, 1297, false, target), nullptr) << target;
+    EXPECT_EQ(mode(song), S_IFREG | 0640);
+    EXPECT_TRUE(S_ISLNK(mode(link)) && S_ISLNK(mode(folder.path / "dangling.qvi")));
+    EXPECT_EQ(contents(song).size(), 120u);
+    EXPECT_EQ(contents(folder.path / "absent.qvi").size(), 120u);
+    fs::create_symlink("loop.qvi", folder.path / "loop.qvi");
+    EXPECT_EQ(writeRecordingFile(one, 1297, false, folder.path / "loop.qvi"), msgCannotCreateFile);
+
+    // Others may write it, its owner may not; as root, the write runs as that owner.
+    const uid_t user = ::geteuid();
+    ::chmod(song.c_str(), 0066);
+    ::chmod(folder.path.c_str(), 0777);
+    ASSERT_TRUE(user != 0 || ::chown(song.c_str(), 65534, 65534) == 0);
+    ASSERT_TRUE(user != 0 || ::seteuid(65534) == 0);
+    const wchar_t* error = writeRecordingFile(one, 1297, false, song);
+    ASSERT_TRUE(user != 0 || ::seteuid(0) == 0);
+    EXPECT_EQ(error, msgCannotCreateFile);
+    EXPECT_EQ(mode(song), S_IFREG | 0066);
+    EXPECT_EQ(folder.fileCount(), 6u); // song, in, link, dangling, absent, loop: no temporary
+}
