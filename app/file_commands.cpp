@@ -103,7 +103,8 @@ void onLoad(HWND window) {
 void onExport(HWND window) {
     if (!chooseFile(FileDialog::exportMidi, window, exportTarget.path, exportTarget.name))
         return;
-    if (!exportMidiFile(eventLists.recordingList, performance.keyMode, performance.program,
-                        performance.autoBass, exportTarget.path))
+    // The window reports any failed export as a failed write.
+    if (exportMidiFile(eventLists.recordingList, performance.keyMode, performance.program,
+                       performance.autoBass, exportTarget.path))
         showFileError(window, msgCannotWriteFile, exportTarget.name);
 }

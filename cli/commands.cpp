@@ -22,12 +22,14 @@ constexpr wchar_t usageText[] =
     L"  tonvira-tool export 录音.qvi... [-o 乐曲.mid] [--program 乐器号0..127]\n"
     L"  tonvira-tool notation 录音.qvi\n"
     L"  tonvira-tool import 乐曲.mid [-o 录音.qvi] [--key 调式] [--track 音轨号]\n"
+    L"  tonvira-tool --version\n"
     L"调式写作 C, F#, Bb, a, c#... (大写大调, 小写小调) 或菜单命令号 1297..1332; 音轨从1数起.\n";
 
 constexpr wchar_t msgNoNotes[] = L"文件%s中没有音符.";
 constexpr wchar_t msgNoPlayableNotes[] = L"文件%s中没有键盘能弹奏的音符.";
 constexpr wchar_t msgNoSuchTrack[] = L"文件%s中没有这一音轨.";
 constexpr wchar_t msgSongTooLong[] = L"文件%s中的乐曲太长.";
+constexpr wchar_t msgNoSuchKeyMode[] = L"文件%s的调式是 ";
 
 struct Options {
     std::vector<fs::path> inputs;
@@ -173,9 +175,17 @@ int exportCommand(const Options& options) {
             continue;
         }
         // As the window program exports right after loading: the file's key/mode and bass.
-        if (!exportMidiFile(recording.events, static_cast<int>(recording.keyModeId),
-                            options.program.value_or(0), recording.autoBassWord == 1, output)) {
-            showError(fillMessage(msgCannotWriteFile, argumentText(output)));
+        const int keyMode = static_cast<int>(recording.keyModeId);
+        if (keyModeName(keyMode).empty() && !recording.events.empty()) {
+            showError(fillMessage(msgNoSuchKeyMode, argumentText(input)) +
+                      std::to_wstring(recording.keyModeId) + L" (无此调式), 不能导出.");
+            status = 1;
+            continue;
+        }
+        if (const wchar_t* error =
+                exportMidiFile(recording.events, keyMode, options.program.value_or(0),
+                               recording.autoBassWord == 1, output)) {
+            showError(fillMessage(error, argumentText(output)));
             status = 1;
             continue;
         }
@@ -255,6 +265,12 @@ int runCommand(const std::vector<fs::path>& arguments) {
     const std::wstring command = argumentText(arguments[0]);
     if (command == L"-h" || command == L"--help" || command == L"help") {
         writeText(Stream::out, usageText);
+        return 0;
+    }
+    if (command == L"--version") {
+        const std::string version = TONVIRA_VERSION;
+        writeText(Stream::out,
+                  L"tonvira-tool " + std::wstring(version.begin(), version.end()) + L"\n");
         return 0;
     }
     try {

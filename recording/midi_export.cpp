@@ -2,6 +2,7 @@
 
 #include "engine/key_table.h"
 #include "engine/platform.h"
+#include "recording/file_messages.h"
 
 #include <cstring>
 #include <limits>
@@ -196,12 +197,20 @@ std::optional<MidiBytes> encodeMidiFile(const EventList& list, int keyMode, int 
     return std::move(bytes);
 }
 
-bool exportMidiFile(const EventList& list, int keyMode, int program, bool autoBass,
-                    const std::filesystem::path& path) {
+const wchar_t* exportMidiFile(const EventList& list, int keyMode, int program, bool autoBass,
+                              const std::filesystem::path& path) {
     const std::optional<MidiFileParts> parts = encodeMidiParts(list, keyMode, program, autoBass);
     if (!parts)
-        return false;
+        return msgCannotWriteFile;
     const ByteRange pieces[] = {{parts->storage.data(), parts->headSize},
                                 {parts->storage.data() + parts->bassOffset, parts->bassSize}};
-    return platformReplaceFile(path, pieces, 2) == ReplaceResult::ok;
+    switch (platformReplaceFile(path, pieces, 2)) {
+    case ReplaceResult::ok:
+        return nullptr;
+    case ReplaceResult::cannotCreate:
+        return msgCannotCreateFile;
+    case ReplaceResult::cannotWrite:
+        break;
+    }
+    return msgCannotWriteFile;
 }

@@ -36,6 +36,9 @@ std::optional<MidiFileParts> encodeMidiParts(const EventList& list, int keyMode,
 std::optional<MidiBytes> encodeMidiFile(const EventList& list, int keyMode, int program,
                                         bool autoBass);
 
-// Writes the file at path; on failure nothing is left behind and an existing file is untouched.
-bool exportMidiFile(const EventList& list, int keyMode, int program, bool autoBass,
-                    const std::filesystem::path& path);
+// Writes the file at path: null when done, else what went wrong, as the recording file's writer
+// says it (a file that cannot be created or replaced; a write that failed, a key/mode that names
+// none, or no memory for the file). On failure nothing is left behind and an existing file is
+// untouched.
+const wchar_t* exportMidiFile(const EventList& list, int keyMode, int program, bool autoBass,
+                              const std::filesystem::path& path);

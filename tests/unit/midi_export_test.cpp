@@ -1,3 +1,4 @@
+#include "recording/file_messages.h"
 #include "recording/midi_export.h"
 
 #include "tests/unit/fake_platform.h"
@@ -35,7 +36,7 @@ constexpr size_t firstEvent = 14 + 8 + 10; // header, track header, tempo and pr
 TEST(MidiExport, FilesAreByteExact) {
     EXPECT_EQ(encode(pressA), cat({header(0, 1), melodyTrackA}));
     ScratchFolder folder; // with the automatic bass, on disk
-    ASSERT_TRUE(exportMidiFile(pressA, 1297, 0, true, folder.path / "song.mid"));
+    ASSERT_EQ(exportMidiFile(pressA, 1297, 0, true, folder.path / "song.mid"), nullptr);
     EXPECT_EQ(contents(folder.path / "song.mid"), cat({header(1, 2), melodyTrackA, bassTrackA}));
 }
 
@@ -109,14 +110,15 @@ TEST(MidiExport, FailuresLeaveNoFileAndKeepAnOldOne) {
     EXPECT_FALSE(midiTrackCapacity(SIZE_MAX));
     ScratchFolder folder;
     const auto path = folder.path / "song.mid";
-    EXPECT_FALSE(exportMidiFile(pressA, 1306, 0, false, path));
+    EXPECT_EQ(exportMidiFile(pressA, 1306, 0, false, path), msgCannotWriteFile);
     EXPECT_FALSE(std::filesystem::exists(path));
     put(path, text("older export", 12));
-    EXPECT_FALSE(exportMidiFile(pressA, 1306, 0, false, path));
-    EXPECT_FALSE(exportMidiFile(pressA, 1297, 0, false, folder.path / "missing" / "x.mid"));
+    EXPECT_EQ(exportMidiFile(pressA, 1306, 0, false, path), msgCannotWriteFile);
+    EXPECT_EQ(exportMidiFile(pressA, 1297, 0, false, folder.path / "missing" / "x.mid"),
+              msgCannotCreateFile); // as the recording's writer says it
     const auto noMemory = folder.path / "nomemory.mid";
     fake.failFromBytes = 64; // no memory for the tracks
-    EXPECT_FALSE(exportMidiFile(pressA, 1297, 0, false, noMemory));
+    EXPECT_EQ(exportMidiFile(pressA, 1297, 0, false, noMemory), msgCannotWriteFile);
     EXPECT_FALSE(encodeMidiFile(pressA, 1297, 0, false));
     fake.reset();
     EXPECT_EQ(contents(path), text("older export", 12));
