@@ -113,6 +113,16 @@ ReplaceResult platformReplaceFile(const std::filesystem::path& path, const ByteR
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return ReplaceResult::cannotCreate;
+    // A file that another program holds without letting it be deleted cannot be replaced; found
+    // out before anything is written (Wine's ReplaceFileW would leave a stray file behind).
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        HANDLE probe = CreateFileW(target.c_str(), DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE)
+            return ReplaceResult::cannotCreate;
+        CloseHandle(probe);
+    }
     std::wstring temporary;
     HANDLE handle = createTemporary(path, temporary);
     if (handle == INVALID_HANDLE_VALUE)
@@ -126,8 +136,13 @@ ReplaceResult platformReplaceFile(const std::filesystem::path& path, const ByteR
         DeleteFileW(temporary.c_str());
         return ReplaceResult::cannotWrite;
     }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // A file already there keeps its attributes and security: ReplaceFileW carries them over to
+    // the new contents. Without a backup name, a failed replacement leaves the old file as it was.
+    const bool moved = attributes != INVALID_FILE_ATTRIBUTES
+                           ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                           : MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (!moved) {
         DeleteFileW(temporary.c_str());
         return ReplaceResult::cannotCreate; // locked or otherwise not replaceable
     }
