@@ -3,8 +3,12 @@
 set -uo pipefail
 source "$(dirname "$0")/../../tools/wine-harness.sh"
 e2e_name=tool_commands passed=0 failed=0 tool="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" work=$(mktemp -d)
+source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
 trap 'rm -rf "$work"' EXIT
-cp "$(dirname "$0")/../../docs/demo.qvi" "$work/歌.qvi" && cd "$work" && cp 歌.qvi same.mid || exit 1
+cp "$source_dir/docs/demo.qvi" "$work/歌.qvi" && cd "$work" && cp 歌.qvi same.mid || exit 1
+# A recording whose key/mode word (offset 76) is 1306: in the menu's range, but no key/mode.
+cp 歌.qvi odd.qvi && printf '\x1a\x05' | dd of=odd.qvi bs=1 seek=76 conv=notrunc status=none
+mkfifo pipe.qvi pipe.mid && truncate -s 300M big.mid || exit 1
 while IFS='|' read -r status line arguments; do
   read -ra arguments <<<"$arguments"
   "$tool" "${arguments[@]}" >out.txt 2>&1
@@ -21,9 +25,44 @@ done <<'EOF'
 0|^歌.mid -> back.qvi: #c小调, |import 歌.mid --track 1 --key c# -o back.qvi
 1|^文件歌.mid中没有这一音轨. \(共2轨\)$|import 歌.mid --track 3
 1|^文件same.mid不是标准的MIDI文件.$|import same.mid
+1|^文件big.mid太大: MIDI文件最多256 MB.$|import big.mid
+1|^文件odd.qvi的调式是 1306 \(无此调式\), 不能导出.$|export odd.qvi
+1|^不能创建文件missing/x.mid.$|export 歌.qvi -o missing/x.mid
+1|^不能创建文件missing/x.qvi.$|import 歌.mid -o missing/x.qvi
 EOF
 check "export: format 1 with the bass track, program 33 (bytes 9, 11 and 31)" bash -c \
   "od -An -tx1 -v 歌.mid | tr -d ' \n' | cut -c19-20,23-24,63-64 | grep -qx 010221"
 check "export never writes over its input, import writes nothing when it fails" \
   bash -c "cmp -s 歌.qvi same.mid && test ! -e same.qvi"
+version=$(sed -n 's/^project(Tonvira VERSION \([0-9.]*\) .*/\1/p' "$source_dir/CMakeLists.txt")
+check "--version: the project's version, $version" bash -c "[ \"\$('$tool' --version 2>&1)\" = 'tonvira-tool $version' ]"
+
+# Not a regular file: refused at once, never waiting for a writer.
+for arguments in "info pipe.qvi" "export pipe.qvi" "notation pipe.qvi" "import pipe.mid"; do
+  timeout 10 "$tool" $arguments >out.txt 2>&1
+  check "$arguments: a FIFO is refused at once" bash -c "[ $? = 1 ] && grep -qx '不能找到或打开文件pipe.\(qvi\|mid\).' out.txt"
+done
+# Output that cannot be written: exit status 1 and a message.
+for arguments in "notation 歌.qvi" "info 歌.qvi" "--version" "import 歌.mid -o full.qvi"; do
+  "$tool" $arguments >/dev/full 2>out.txt
+  check "$arguments > /dev/full: exit status 1 and a message" bash -c "[ $? = 1 ] && grep -qx 'tonvira-tool: 不能写入标准输出.' out.txt"
+done
+
+# A real song that goes on in running status after meta events: from a Debian package, fetched once
+# into the build tree; skipped, with the reason, when the package cannot be had.
+debs="$source_dir/build/debian-files" song=usr/share/games/dink/dink/Sound/104.mid
+if [ ! -f "$debs/$song" ]; then
+  mkdir -p "$debs" && (cd "$debs" && timeout 300 apt-get download freedink-data >/dev/null 2>&1 &&
+    dpkg-deb --fsys-tarfile freedink-data_*.deb | tar -x "./$song"; rm -f freedink-data_*.deb)
+fi
+if [ -f "$debs/$song" ]; then
+  notes=$(/usr/bin/python3 -c "import mido, sys; print(sum(m.type == 'note_on' and m.velocity > 0
+    for t in mido.MidiFile(sys.argv[1]).tracks for m in t))" "$debs/$song")
+  "$tool" import "$debs/$song" -o dink.qvi >out.txt 2>&1
+  status=$? taken=$(($(sed -n 's/.*, \([0-9]*\)个音符, .*/\1/p; s/^提示: \([0-9]*\)个音符与同时开始.*/\1/p' out.txt | paste -sd+)+0))
+  check "freedink-data's 104.mid: all of its $notes notes taken (kept, or merged with a double)" \
+    test "$status $taken" = "0 $notes"
+else
+  echo "skip freedink-data's 104.mid: the package could not be downloaded"
+fi
 e2e_finish
