@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Prints the benchmarks: the recording's bulk operations for a million events (host build), and
-# the key latency of the real main window under Wine with the MIDI capture driver.
+# Prints the benchmarks: the recording's bulk operations for a million events and tonvira-tool's
+# import and notation of large inputs (host build), and the key latency of the real main window
+# under Wine with the MIDI capture driver.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 
 cmake --preset host >/dev/null
-cmake --build --preset host --target tonvira_file_bench
+cmake --build --preset host --target tonvira_file_bench tonvira_tool_bench
 build/host/tonvira_file_bench --benchmark_min_time=1 "$@"
+build/host/tonvira_tool_bench --benchmark_min_time=1 "$@"
 
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target tonvira_key_latency_bench tonvira_playback_timing_bench tonvira_capture_driver
