@@ -101,15 +101,13 @@ ReplaceResult platformReplaceFile(const std::filesystem::path& name, const ByteR
         written = writeAll(fd, pieces[i]);
     // A replaced file keeps its owner where that may be given, and its permissions; a new file
     // gets the usual permissions, not mkstemp's private ones.
-    mode_t mode = 0;
-    if (replacing) {
-        mode = old.st_mode & 07777;
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-            mode &= ~mode_t{S_ISUID | S_ISGID}; // never set-id under another owner
-    } else {
+    mode_t mode = old.st_mode & 07777;
+    if (!replacing) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
+    } else if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        mode &= ~mode_t{S_ISUID | S_ISGID}; // never set-id under another owner
     }
     ::fchmod(fd, mode); // as far as the file system keeps modes at all
     if (::close(fd) != 0)

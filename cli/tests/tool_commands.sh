@@ -8,7 +8,10 @@ trap 'rm -rf "$work"' EXIT
 cp "$source_dir/docs/demo.qvi" "$work/歌.qvi" && cd "$work" && cp 歌.qvi same.mid || exit 1
 # A recording whose key/mode word (offset 76) is 1306: in the menu's range, but no key/mode.
 cp 歌.qvi odd.qvi && printf '\x1a\x05' | dd of=odd.qvi bs=1 seek=76 conv=notrunc status=none
-mkfifo pipe.qvi pipe.mid && truncate -s 300M big.mid || exit 1
+# Songs with no note, and with only a note no key reaches; one byte more than a MIDI file may have.
+header='MThd\0\0\0\6\0\0\0\1\0\140MTrk\0\0\0'
+printf "$header\4\0\377/\0" >empty.mid && printf "$header\14\0\220\177@\140\200\177\0\0\377/\0" >high.mid
+mkfifo pipe.qvi pipe.mid && truncate -s $((256 * 1024 * 1024 + 1)) big.mid || exit 1
 while IFS='|' read -r status line arguments; do
   read -ra arguments <<<"$arguments"
   "$tool" "${arguments[@]}" >out.txt 2>&1
@@ -25,6 +28,8 @@ done <<'EOF'
 0|^歌.mid -> back.qvi: #c小调, |import 歌.mid --track 1 --key c# -o back.qvi
 1|^文件歌.mid中没有这一音轨. \(共2轨\)$|import 歌.mid --track 3
 1|^文件same.mid不是标准的MIDI文件.$|import same.mid
+1|^文件empty.mid中没有音符.$|import empty.mid
+1|^文件high.mid中没有键盘能弹奏的音符.$|import high.mid
 1|^文件big.mid太大: MIDI文件最多256 MB.$|import big.mid
 1|^文件odd.qvi的调式是 1306 \(无此调式\), 不能导出.$|export odd.qvi
 1|^不能创建文件missing/x.mid.$|export 歌.qvi -o missing/x.mid
@@ -33,7 +38,9 @@ EOF
 check "export: format 1 with the bass track, program 33 (bytes 9, 11 and 31)" bash -c \
   "od -An -tx1 -v 歌.mid | tr -d ' \n' | cut -c19-20,23-24,63-64 | grep -qx 010221"
 check "export never writes over its input, import writes nothing when it fails" \
-  bash -c "cmp -s 歌.qvi same.mid && test ! -e same.qvi"
+  bash -c "cmp -s 歌.qvi same.mid && test ! -e same.qvi && test ! -e empty.qvi && test ! -e high.qvi"
+check "import --track 1: the melody alone, with the recording's lowest and highest notes" bash -c \
+  "[ \"\$('$tool' info 歌.qvi | grep 最低音)\" = \"\$('$tool' info back.qvi | grep 最低音)\" ]"
 version=$(sed -n 's/^project(Tonvira VERSION \([0-9.]*\) .*/\1/p' "$source_dir/CMakeLists.txt")
 check "--version: the project's version, $version" bash -c "[ \"\$('$tool' --version 2>&1)\" = 'tonvira-tool $version' ]"
 
@@ -62,6 +69,8 @@ if [ -f "$debs/$song" ]; then
   status=$? taken=$(($(sed -n 's/.*, \([0-9]*\)个音符, .*/\1/p; s/^提示: \([0-9]*\)个音符与同时开始.*/\1/p' out.txt | paste -sd+)+0))
   check "freedink-data's 104.mid: all of its $notes notes taken (kept, or merged with a double)" \
     test "$status $taken" = "0 $notes"
+  check "its notation: every note kept, a line each after the two of the heading" \
+    test "$("$tool" notation dink.qvi | wc -l)" = "$(($(sed -n 's/.*, \([0-9]*\)个音符, .*/\1/p' out.txt) + 2))"
 else
   echo "skip freedink-data's 104.mid: the package could not be downloaded"
 fi

@@ -232,14 +232,14 @@ TEST(RecordingFileOnDisk, AReplacedFileKeepsItsModeAndItsLinks) {
     };
     const auto song = folder.path / "song.qvi", link = folder.path / "link.qvi";
     put(song, text("old", 3));
-    ::chmod(song.c_str(), 0640);
+    ::chmod(song.c_str(), 02640); // set-group-id kept with its owner
     fs::create_directory(folder.path / "in");
     fs::create_symlink("../song.qvi", folder.path / "in" / "up.qvi");
     fs::create_symlink("in/up.qvi", link);
     fs::create_symlink("absent.qvi", folder.path / "dangling.qvi");
     for (const fs::path& target : {song, link, folder.path / "dangling.qvi"})
         EXPECT_EQ(writeRecordingFile(one, 1297, false, target), nullptr) << target;
-    EXPECT_EQ(mode(song), S_IFREG | 0640);
+    EXPECT_EQ(mode(song), S_IFREG | 02640);
     EXPECT_TRUE(S_ISLNK(mode(link)) && S_ISLNK(mode(folder.path / "dangling.qvi")));
     EXPECT_EQ(contents(song).size(), 120u);
     EXPECT_EQ(contents(folder.path / "absent.qvi").size(), 120u);
