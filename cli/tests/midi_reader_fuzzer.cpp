@@ -22,5 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     if (!plan.tooLong && (held != 0 || plan.events.size() != 2 * plan.notes)) // unless cut short
         std::abort();
+    if (plan.notes + plan.merged + plan.leftOut != song.notes.size()) // every note accounted for
+        std::abort();
     return 0;
 }
