@@ -20,6 +20,10 @@ done <<'EOF'
 2|^  tonvira-tool import 乐曲.mid |
 2|^tonvira-tool: 不认识的选项 --bogus$|export 歌.qvi --bogus 1
 2|^tonvira-tool: 乐器号应为0到127: 128$|export 歌.qvi --program 128
+2|^tonvira-tool: 选项 -o 后面少了值$|export 歌.qvi -o
+2|^tonvira-tool: 没有这个调式: H$|import 歌.mid --key H
+2|^tonvira-tool: 音轨号应从1数起: 0$|import 歌.mid --track 0
+0|^歌.qvi -> zero.mid$|export 歌.qvi --program 0 -o zero.mid
 2|^tonvira-tool: -o 只能用于一个输入文件$|export 歌.qvi 歌.qvi -o x.mid
 2|^tonvira-tool: 输出文件不能是输入文件 same.mid$|export same.mid
 1|^不能找到或打开文件无.qvi.$|info 无.qvi 歌.qvi
