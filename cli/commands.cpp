@@ -4,11 +4,13 @@
 #include "cli/midi_import.h"
 #include "cli/midi_reader.h"
 #include "cli/recording_text.h"
+#include "cli/render.h"
 #include "engine/key_modes.h"
 #include "recording/file_messages.h"
 #include "recording/midi_export.h"
 #include "recording/recording_file.h"
 
+#include <cwctype>
 #include <optional>
 #include <string>
 
@@ -22,6 +24,8 @@ constexpr wchar_t usageText[] =
     L"  tonvira-tool export 录音.qvi... [-o 乐曲.mid] [--program 乐器号0..127]\n"
     L"  tonvira-tool notation 录音.qvi\n"
     L"  tonvira-tool import 乐曲.mid [-o 录音.qvi] [--key 调式] [--track 音轨号]\n"
+    L"  tonvira-tool render 录音.qvi|乐曲.mid [-o 声音.wav] [--soundfont 音色库.sf2] [--program "
+    L"乐器号]\n"
     L"  tonvira-tool --version\n"
     L"调式写作 C, F#, Bb, a, c#... (大写大调, 小写小调) 或菜单命令号 1297..1332; 音轨从1数起.\n";
 
@@ -37,6 +41,7 @@ struct Options {
     std::optional<int> program;
     std::optional<int> keyMode;
     std::optional<int> track;
+    std::optional<fs::path> soundFont;
 };
 
 // A wrong argument: what was wrong, for the line above the usage text.
@@ -105,6 +110,8 @@ Options parseOptions(const std::vector<fs::path>& arguments,
         } else if (text == L"--program") {
             if (!(options.program = parseNumber(valueText, 0, 127)))
                 throw UsageError{L"乐器号应为0到127: " + valueText};
+        } else if (text == L"--soundfont") {
+            options.soundFont = value;
         } else if (text == L"--key") {
             if (!(options.keyMode = parseKeyMode(valueText)))
                 throw UsageError{L"没有这个调式: " + valueText};
@@ -259,6 +266,53 @@ int importCommand(const Options& options) {
     return 0;
 }
 
+// A recording (.qvi) as the window program plays it, or a Standard MIDI File, rendered by the
+// synthesizer into a WAV file.
+int renderCommand(const Options& options) {
+    if (options.inputs.size() != 1)
+        throw UsageError{L"render 只接受一个文件"};
+    const fs::path& input = options.inputs[0];
+    const fs::path output = outputFor(options, input, L".wav");
+    const std::wstring name = argumentText(input);
+    std::vector<MidiMessage> messages;
+    std::wstring extension = input.extension().wstring();
+    for (wchar_t& c : extension)
+        c = std::towlower(c);
+    if (extension == L".qvi") {
+        LoadedRecording recording;
+        if (!readRecording(input, recording))
+            return 1;
+        if (keyModeName(static_cast<int>(recording.keyModeId)).empty() &&
+            !recording.events.empty()) {
+            showError(fillMessage(msgNoSuchKeyMode, name) + std::to_wstring(recording.keyModeId) +
+                      L" (无此调式), 不能播放.");
+            return 1;
+        }
+        messages = recordingMessages(recording, options.program.value_or(0));
+    } else {
+        MidiSong song;
+        if (const MidiReadError error = readMidiSong(input, song); error.format) {
+            showError(midiErrorText(error, name));
+            return 1;
+        }
+        messages = std::move(song.messages);
+    }
+    const fs::path fontPath = options.soundFont ? *options.soundFont : defaultSoundFont();
+    SoundFont font;
+    if (const std::wstring error = readSoundFont(fontPath, font); !error.empty()) {
+        showError(fillMessage(error.c_str(), argumentText(fontPath)));
+        return 1;
+    }
+    const std::vector<int16_t> frames = renderMessages(font, messages, renderRate);
+    if (const wchar_t* error = writeWavFile(frames, renderRate, output)) {
+        showError(fillMessage(error, argumentText(output)));
+        return 1;
+    }
+    writeText(Stream::out, name + L" -> " + argumentText(output) + L": " +
+                               formatTime(frames.size() / 2 * 1000 / renderRate) + L"\n");
+    return 0;
+}
+
 int runCommand(const std::vector<fs::path>& arguments) {
     if (arguments.empty())
         return showUsage(L"没有给出命令");
@@ -282,6 +336,8 @@ int runCommand(const std::vector<fs::path>& arguments) {
             return notationCommand(parseOptions(arguments, {}));
         if (command == L"import")
             return importCommand(parseOptions(arguments, {L"-o", L"--key", L"--track"}));
+        if (command == L"render")
+            return renderCommand(parseOptions(arguments, {L"-o", L"--soundfont", L"--program"}));
         return showUsage(L"不认识的命令 " + command);
     } catch (const UsageError& error) {
         return showUsage(error.problem);

@@ -16,3 +16,6 @@ bool outputComplete();
 
 // An argument or a path as text, to compare with an option or to name the file in a message.
 std::wstring argumentText(const std::filesystem::path& argument);
+
+// The SoundFont render takes when none is named.
+std::filesystem::path defaultSoundFont();

@@ -21,6 +21,10 @@ std::wstring argumentText(const std::filesystem::path& argument) {
     return wideFromUtf8(argument.native());
 }
 
+std::filesystem::path defaultSoundFont() {
+    return "/usr/share/sounds/sf2/default-GM.sf2"; // the system's General MIDI SoundFont
+}
+
 int main(int argc, char** argv) {
     const std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
     return runTool(arguments);

@@ -56,6 +56,22 @@ std::wstring argumentText(const std::filesystem::path& argument) {
     return argument.native();
 }
 
+std::filesystem::path defaultSoundFont() {
+    // Beside the program.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0)
+            return L"TimGM6mb.sf2";
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return std::filesystem::path(path).parent_path() / L"TimGM6mb.sf2";
+}
+
 int wmain(int argc, wchar_t** argv) {
     const std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
     return runTool(arguments);

@@ -46,6 +46,11 @@ struct TempoChange {
     uint32_t microsPerQuarter;
 };
 
+struct TickMessage {
+    uint64_t tick;
+    uint32_t packed;
+};
+
 struct TickNote {
     uint64_t startTick;
     uint64_t endTick;
@@ -84,7 +89,7 @@ class TrackReader {
         : file_(file), at_(at), end_(end), track_(track) {}
 
     MidiReadError read(std::vector<TickNote>& notes, std::vector<TempoChange>& tempos,
-                       OpenNotes& open) {
+                       OpenNotes& open, std::vector<TickMessage>& messages) {
         uint64_t tick = 0;
         uint8_t running = 0;
         while (at_ < end_) {
@@ -112,6 +117,8 @@ class TrackReader {
                 if ((first | second) & 0x80)
                     return fail(msgBadEvent, eventAt);
                 at_ += count;
+                messages.push_back(
+                    {tick, uint32_t{status} | uint32_t{first} << 8 | uint32_t{second} << 16});
                 channelMessage(status, first, second, tick, notes, open);
             } else if (status == 0xFF) {
                 // Meta events and system exclusive leave running status as it was: real files
@@ -275,6 +282,7 @@ MidiReadError decodeMidiSong(const uint8_t* data, size_t size, MidiSong& out) {
 
     std::vector<TickNote> tickNotes;
     std::vector<TempoChange> tempos;
+    std::vector<TickMessage> tickMessages;
     OpenNotes open;
     size_t at = 8 + size_t{headerLength};
     unsigned tracks = 0;
@@ -286,7 +294,8 @@ MidiReadError decodeMidiSong(const uint8_t* data, size_t size, MidiSong& out) {
             return {msgTruncated, static_cast<int>(tracks), at + 4};
         if (std::memcmp(data + at, "MTrk", 4) == 0) { // other chunks are skipped
             TrackReader reader(data, at + 8, at + 8 + length, static_cast<uint16_t>(tracks));
-            if (const MidiReadError error = reader.read(tickNotes, tempos, open); error.format)
+            if (const MidiReadError error = reader.read(tickNotes, tempos, open, tickMessages);
+                error.format)
                 return error;
             ++tracks;
         }
@@ -307,9 +316,21 @@ MidiReadError decodeMidiSong(const uint8_t* data, size_t size, MidiSong& out) {
     }
     std::stable_sort(notes.begin(), notes.end(),
                      [](const MidiNote& a, const MidiNote& b) { return a.startUs < b.startUs; });
+    std::vector<MidiMessage> messages;
+    messages.reserve(tickMessages.size());
+    for (const TickMessage& m : tickMessages) {
+        const std::optional<uint64_t> at = time.micros(m.tick);
+        if (!at)
+            return {msgTooLong};
+        messages.push_back({*at, m.packed});
+    }
+    std::stable_sort(
+        messages.begin(), messages.end(),
+        [](const MidiMessage& a, const MidiMessage& b) { return a.timeUs < b.timeUs; });
     out.format = format;
     out.trackCount = tracks;
     out.notes = std::move(notes);
+    out.messages = std::move(messages);
     return {};
 }
 

@@ -16,10 +16,17 @@ struct MidiNote {
     uint16_t track; // 0-based among the file's track chunks
 };
 
+// A channel message as a MIDI device takes it: status in the low byte, then the data bytes.
+struct MidiMessage {
+    uint64_t timeUs;
+    uint32_t packed;
+};
+
 struct MidiSong {
     unsigned format = 0;
     unsigned trackCount = 0;
-    std::vector<MidiNote> notes; // by start; notes that start together in file order
+    std::vector<MidiNote> notes;       // by start; notes that start together in file order
+    std::vector<MidiMessage> messages; // every channel message by time, then in file order
 };
 
 // Why a file was refused: a message format with one "%s" for the file's name and, inside a track,

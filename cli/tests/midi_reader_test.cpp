@@ -42,7 +42,7 @@ TEST(MidiReader, FilesReadForTheirNotesOrRefusedWithAMessageAndTheirPlace) {
         {inTrack({0, 0xFF, 0x51, 2, 1, 2}), L"中有无效的速度设置. (第1轨, 第23字节)", {}},
     };
     for (const auto& [file, message, expected] : cases) {
-        MidiSong song{0, 99, {}}; // a refused file leaves the song as it was
+        MidiSong song{0, 99, {}, {}}; // a refused file leaves the song as it was
         const MidiReadError error = decodeMidiSong(file.data(), file.size(), song);
         EXPECT_EQ(error.format ? midiErrorText(error, L"x") : L"文件x", L"文件x" + message);
         EXPECT_EQ(song.trackCount, message.empty() ? 3u : 99u) << message;
