@@ -340,11 +340,9 @@ void startVoice(Synthesizer& s, uint8_t channelIndex, const SfRegion& region, ui
     // Initial attenuation counts 0.4 cB a unit, as the hardware the format was made for did.
     v->baseAttenuation =
         0.4 * clampValue(g[sfInitialAttenuation], 0, 1440) + concaveAttenuation(noteVelocity);
-    // Velocity lowers the cutoff from the middle velocity down, by up to two octaves.
-    double velocityCents = 0;
-    if (noteVelocity >= 64)
-        velocityCents = -2400.0 * (1.0 - noteVelocity / 128.0);
-    v->baseFilterCents = clampValue(g[sfInitialFilterFc], 1500, 13500) + velocityCents;
+    // Velocity does not move the cutoff: SoundFonts are voiced for synthesizers that leave that
+    // default modulator out (FluidSynth among them), and sound dull with it.
+    v->baseFilterCents = clampValue(g[sfInitialFilterFc], 1500, 13500);
     const double qDecibels = clampValue(g[sfInitialFilterQ], 0, 960) / 10.0 - 3.01;
     v->filterQ = std::pow(10.0, qDecibels / 20.0);
     v->filterGain = float(1.0 / std::sqrt(v->filterQ));
