@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 locales xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-liberation
   python3 python3-mido fp-utils libchm-bin
+  fluidsynth timgm6mb-soundfont fluid-soundfont-gm
   "$@"
 )
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds every configuration and runs every test: unit tests (plain, under
 # AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer), the Windows builds and their tests under Wine,
-# the end-to-end run of the real program, the release package and its check, and a fuzzing run.
+# the end-to-end run of the real program, the release package and its check, and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -97,6 +97,12 @@ cmake --build --preset fuzz --target midi_reader_fuzzer
 work=build/fuzz/midi_corpus
 rm -rf "$work" && mkdir -p "$work" && cp cli/tests/midi_corpus/* "$work"/
 build/fuzz/midi_reader_fuzzer -max_total_time="$midi_fuzz_seconds" -max_len=65536 -print_final_stats=1 "$work" 2>&1 | tail -n 12
+
+step "fuzzing the SoundFont reader for ${midi_fuzz_seconds} s"
+cmake --build --preset fuzz --target soundfont_fuzzer
+work=build/fuzz/soundfont_corpus
+rm -rf "$work" && mkdir -p "$work" && cp synth/tests/soundfont_corpus/* "$work"/
+build/fuzz/soundfont_fuzzer -max_total_time="$midi_fuzz_seconds" -max_len=65536 -print_final_stats=1 "$work" 2>&1 | tail -n 12
 
 step "summary"
 echo "tests: $passed passed, $failed failed"
