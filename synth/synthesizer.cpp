@@ -146,6 +146,7 @@ struct Voice {
     bool sustained = false; // its key went up while the pedal was down
     bool fading = false;    // taken for another note or cut off: gone within fadeSeconds
     uint8_t channel = 0, key = 0, velocity = 0;
+    uint32_t note = 0; // which note-on started it: the regions of one note play together
     int32_t exclusiveClass = 0;
     const SfRegion* region = nullptr;
     const int16_t* samples = nullptr;
@@ -190,6 +191,7 @@ struct Synthesizer {
     std::array<std::array<const SfPreset*, 128>, 2> presetFor{}; // melodic bank 0, drums 128
     std::array<Channel, 16> channels;
     std::vector<Voice> voices;
+    uint32_t notesStarted = 0;
     // Messages from the sending thread: written at tail by it, read at head by the audio thread.
     std::array<uint32_t, queueCapacity> queue{};
     std::atomic<size_t> head{0}, tail{0};
@@ -291,7 +293,7 @@ void startVoice(Synthesizer& s, uint8_t channelIndex, const SfRegion& region, ui
     if (g[sfExclusiveClass] != 0)
         for (Voice& other : s.voices)
             if (other.active && !other.fading && other.channel == channelIndex &&
-                other.exclusiveClass == g[sfExclusiveClass])
+                other.exclusiveClass == g[sfExclusiveClass] && other.note != s.notesStarted)
                 fadeOut(s, other); // a closed hi-hat cuts the open one
     Voice* v = freeVoice(s);
     if (!v)
@@ -301,6 +303,7 @@ void startVoice(Synthesizer& s, uint8_t channelIndex, const SfRegion& region, ui
     v->channel = channelIndex;
     v->key = key;
     v->velocity = velocity;
+    v->note = s.notesStarted;
     v->exclusiveClass = g[sfExclusiveClass];
     v->region = &region;
     v->samples = font.samples.data();
@@ -384,6 +387,7 @@ void noteOn(Synthesizer& s, uint8_t channelIndex, uint8_t key, uint8_t velocity)
             release(v);
     if (!c.preset)
         return;
+    ++s.notesStarted;
     for (const SfRegion& region : c.preset->regions) {
         if (key < region.keyLow || key > region.keyHigh || velocity < region.velocityLow ||
             velocity > region.velocityHigh)
