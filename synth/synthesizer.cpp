@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -156,7 +157,12 @@ struct Voice {
     int32_t loopMode = 0; // 0 none, 1 continuous, 3 until the key is released
     double position = 0;
     double pitchRatio = 1; // the sample's rate over the output's
-    double baseCents = 0;  // the note's pitch from the region, before modulation
+    // What the last block worked out, kept while its inputs stay the same: the step for a pitch
+    // in cents, the filter for a cutoff in cents, the pan gains for the channel's pan.
+    double stepCents = std::numeric_limits<double>::quiet_NaN(), step = 0;
+    double filterCents = std::numeric_limits<double>::quiet_NaN();
+    int panFrom = -1;
+    double baseCents = 0; // the note's pitch from the region, before modulation
     double baseAttenuation = 0;
     double baseFilterCents = 0;
     float filterGain = 1;
@@ -190,6 +196,7 @@ struct Synthesizer {
     std::vector<SfPreset> presets;
     std::array<std::array<const SfPreset*, 128>, 2> presetFor{}; // melodic bank 0, drums 128
     std::array<Channel, 16> channels;
+    std::array<double, 128> controllerAttenuation; // of a volume or expression value
     std::vector<Voice> voices;
     uint32_t notesStarted = 0;
     // Messages from the sending thread: written at tail by it, read at head by the audio thread.
@@ -378,6 +385,7 @@ void setPan(Voice& v, const Channel& c) {
     const double angle = (pan + 500) / 1000 * std::numbers::pi / 2;
     v.panLeft = float(std::cos(angle));
     v.panRight = float(std::sin(angle));
+    v.panFrom = c.pan;
 }
 
 void noteOn(Synthesizer& s, uint8_t channelIndex, uint8_t key, uint8_t velocity) {
@@ -477,6 +485,49 @@ void apply(Synthesizer& s, uint32_t message) {
     }
 }
 
+// A voice's sample points from its position on, through its filter, added into out with the
+// amplitude ramping by rampPerFrame; false when the sample ran out. Its state is copied into locals
+// for the loop: out may alias the voice as far as the compiler knows, and would otherwise have
+// every store to out reload the coefficients and spill the filter's state.
+template <bool filtered, bool looping>
+bool mixVoice(Voice& v, float* out, size_t frames, double step, float rampPerFrame) {
+    const int16_t* samples = v.samples;
+    const uint32_t end = v.end, loopStart = v.loopStart, loopEnd = v.loopEnd;
+    const float b0 = v.b0, b1 = v.b1, b2 = v.b2, a1 = v.a1, a2 = v.a2;
+    const float panLeft = v.panLeft, panRight = v.panRight;
+    float x1 = v.x1, x2 = v.x2, y1 = v.y1, y2 = v.y2;
+    float amplitude = v.amplitude;
+    double position = v.position;
+    bool ended = false;
+    for (size_t i = 0; i < frames; ++i) {
+        uint32_t index = uint32_t(position);
+        if constexpr (looping) {
+            while (index >= loopEnd) {
+                position -= loopEnd - loopStart;
+                index = uint32_t(position);
+            }
+        } else if (index + 1 >= end) {
+            ended = true;
+            break;
+        }
+        const float fraction = float(position - index);
+        const uint32_t next = looping && index + 1 >= loopEnd ? loopStart : index + 1;
+        float x = (samples[index] + (samples[next] - samples[index]) * fraction) * (1.0f / 32768);
+        if constexpr (filtered) {
+            const float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1, x1 = x, y2 = y1, y1 = y;
+            x = y;
+        }
+        amplitude += rampPerFrame;
+        out[2 * i] += x * amplitude * panLeft;
+        out[2 * i + 1] += x * amplitude * panRight;
+        position += step;
+    }
+    v.position = position;
+    v.x1 = x1, v.x2 = x2, v.y1 = y1, v.y2 = y2;
+    return !ended;
+}
+
 // One voice's next frames, added into out; false when the voice has ended.
 bool renderVoice(Synthesizer& s, Voice& v, float* out, size_t frames) {
     const Channel& c = s.channels[v.channel];
@@ -492,9 +543,12 @@ bool renderVoice(Synthesizer& s, Voice& v, float* out, size_t frames) {
     const double cents = v.baseCents + (c.pitchBend - 8192) * 200.0 / 8192.0 +
                          modEnv * g[sfModEnvToPitch] + modLfo * g[sfModLfoToPitch] +
                          vibLfo * g[sfVibLfoToPitch];
-    const double step = v.pitchRatio * std::exp2(cents / 1200.0);
-    double attenuation = v.baseAttenuation + concaveAttenuation(c.volume) +
-                         concaveAttenuation(c.expression) + modLfo * g[sfModLfoToVolume];
+    if (cents != v.stepCents) {
+        v.stepCents = cents;
+        v.step = v.pitchRatio * std::exp2(cents / 1200.0);
+    }
+    double attenuation = v.baseAttenuation + s.controllerAttenuation[c.volume] +
+                         s.controllerAttenuation[c.expression] + modLfo * g[sfModLfoToVolume];
     attenuation = std::clamp(attenuation, 0.0, 1440.0);
     float envelope = v.volume.level;
     if (v.volume.stage != Envelope::attack && v.volume.stage != Envelope::delay)
@@ -508,46 +562,28 @@ bool renderVoice(Synthesizer& s, Voice& v, float* out, size_t frames) {
     }
     if (v.released && target < silentAmplitude && v.amplitude < silentAmplitude)
         return false;
-    updateFilter(
-        v, v.baseFilterCents + modEnv * g[sfModEnvToFilterFc] + modLfo * g[sfModLfoToFilterFc],
-        s.rate);
-    setPan(v, c);
+    const double filterCents =
+        v.baseFilterCents + modEnv * g[sfModEnvToFilterFc] + modLfo * g[sfModLfoToFilterFc];
+    if (filterCents != v.filterCents) {
+        v.filterCents = filterCents;
+        updateFilter(v, filterCents, s.rate);
+    }
+    if (c.pan != v.panFrom)
+        setPan(v, c);
 
     const float rampPerFrame = (target - v.amplitude) / float(frames);
-    float amplitude = v.amplitude;
-    const int16_t* samples = v.samples;
     const bool looping = v.loopMode == 1 || (v.loopMode == 3 && !v.released);
-    double position = v.position;
-    bool ended = false;
-    for (size_t i = 0; i < frames; ++i) {
-        uint32_t index = uint32_t(position);
-        if (looping) {
-            while (index >= v.loopEnd) {
-                position -= v.loopEnd - v.loopStart;
-                index = uint32_t(position);
-            }
-        } else if (index + 1 >= v.end) {
-            ended = true;
-            break;
-        }
-        const float fraction = float(position - index);
-        const uint32_t next = looping && index + 1 >= v.loopEnd ? v.loopStart : index + 1;
-        float x = (samples[index] + (samples[next] - samples[index]) * fraction) * (1.0f / 32768);
-        if (v.filterOn) {
-            const float y = v.b0 * x + v.b1 * v.x1 + v.b2 * v.x2 - v.a1 * v.y1 - v.a2 * v.y2;
-            v.x2 = v.x1, v.x1 = x, v.y2 = v.y1, v.y1 = y;
-            x = y;
-        }
-        amplitude += rampPerFrame;
-        out[2 * i] += x * amplitude * v.panLeft;
-        out[2 * i + 1] += x * amplitude * v.panRight;
-        position += step;
-    }
-    v.position = position;
+    bool playing;
+    if (v.filterOn)
+        playing = looping ? mixVoice<true, true>(v, out, frames, v.step, rampPerFrame)
+                          : mixVoice<true, false>(v, out, frames, v.step, rampPerFrame);
+    else
+        playing = looping ? mixVoice<false, true>(v, out, frames, v.step, rampPerFrame)
+                          : mixVoice<false, false>(v, out, frames, v.step, rampPerFrame);
     v.amplitude = target;
     if (v.fading && v.fadeLevel <= 0)
         return false;
-    return !ended;
+    return playing;
 }
 
 } // namespace
@@ -557,6 +593,8 @@ Synthesizer* synthCreate(const SoundFont& font, const SynthSettings& settings) {
     s->font = &font;
     s->rate = settings.sampleRate;
     s->voiceLimit = std::max(1u, settings.voiceLimit);
+    for (int value = 0; value < 128; ++value)
+        s->controllerAttenuation[value] = concaveAttenuation(value);
     s->presets = presetRegions(font);
     for (unsigned program = 0; program < 128; ++program) {
         s->presetFor[0][program] = findPreset(s->presets, 0, uint8_t(program));
