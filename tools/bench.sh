@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Prints the benchmarks: the recording's bulk operations for a million events and tonvira-tool's
-# import and notation of large inputs (host build), and the key latency of the real main window
-# under Wine with the MIDI capture driver.
+# Prints the benchmarks: the recording's bulk operations for a million events, tonvira-tool's
+# import and notation of large inputs, and the synthesizer's render speed next to FluidSynth's on a
+# busy song (host build), and the key latency of the real main window under Wine with the MIDI
+# capture driver.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh libfluidsynth-dev
 
 cmake --preset host >/dev/null
-cmake --build --preset host --target tonvira_file_bench tonvira_tool_bench
+cmake --build --preset host --target tonvira_file_bench tonvira_tool_bench tonvira_synth_bench
 build/host/tonvira_file_bench --benchmark_min_time=1 "$@"
 build/host/tonvira_tool_bench --benchmark_min_time=1 "$@"
+/usr/bin/python3 tools/make-busy-song.py build/busy-song.mid
+build/host/tonvira_synth_bench /usr/share/sounds/sf2/FluidR3_GM.sf2 build/busy-song.mid
 
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target tonvira_key_latency_bench tonvira_playback_timing_bench tonvira_capture_driver
