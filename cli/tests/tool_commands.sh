@@ -38,6 +38,10 @@ done <<'EOF'
 1|^文件odd.qvi的调式是 1306 \(无此调式\), 不能导出.$|export odd.qvi
 1|^不能创建文件missing/x.mid.$|export 歌.qvi -o missing/x.mid
 1|^不能创建文件missing/x.qvi.$|import 歌.mid -o missing/x.qvi
+1|^不能找到或打开文件none.sf2.$|render 歌.qvi --soundfont none.sf2
+1|^文件same.mid不是SoundFont文件.$|render 歌.qvi --soundfont same.mid
+1|^文件odd.qvi的调式是 1306 \(无此调式\), 不能播放.$|render odd.qvi --soundfont /usr/share/sounds/sf2/TimGM6mb.sf2
+0|^歌.qvi -> 歌.wav: 0:2[0-9]\.[0-9]{3}$|render 歌.qvi --soundfont /usr/share/sounds/sf2/TimGM6mb.sf2
 EOF
 check "export: format 1 with the bass track, program 33 (bytes 9, 11 and 31)" bash -c \
   "od -An -tx1 -v 歌.mid | tr -d ' \n' | cut -c19-20,23-24,63-64 | grep -qx 010221"
@@ -46,6 +50,9 @@ check "export never writes over its input, import writes nothing when it fails" 
 check "import --track 1: the melody alone, with the recording's lowest and highest notes" bash -c \
   "[ \"\$('$tool' info 歌.qvi | grep 最低音)\" = \"\$('$tool' info back.qvi | grep 最低音)\" ]"
 version=$(sed -n 's/^project(Tonvira VERSION \([0-9.]*\) .*/\1/p' "$source_dir/CMakeLists.txt")
+check "render: a 16-bit stereo WAV at 48 kHz, not silent" bash -c \
+  "od -An -tx1 -N 44 -v 歌.wav | tr -d ' \n' | grep -q '^52494646.\{8\}57415645666d7420100000000100020080bb0000' &&
+   ! cmp -s <(tail -c +45 歌.wav | head -c 4000000) <(head -c 4000000 /dev/zero)"
 check "--version: the project's version, $version" bash -c "[ \"\$('$tool' --version 2>&1)\" = 'tonvira-tool $version' ]"
 
 # Not a regular file: refused at once, never waiting for a writer.
