@@ -18,6 +18,22 @@ constexpr unsigned spareVoices = 16;       // voices taken for new notes fade ou
 constexpr float masterGain = 0.2f;         // leaves room for many voices at full velocity
 constexpr float fadeSeconds = 0.002f;      // how long a voice taken away or cut off takes to fade
 constexpr float silentAmplitude = 1.0e-5f; // -100 dB: a releasing voice this quiet has ended
+constexpr size_t interpolationSteps = 256; // fractions of a sample point the cubic is known at
+static_assert(interpolationSteps == 256, "the fraction's top 8 bits pick the weights");
+
+// Catmull-Rom weights of the four points around a position, by its fraction: a cubic through
+// them keeps a pitched-down sample's highs where a straight line between two points dulls them.
+using InterpolationTable = std::array<std::array<float, 4>, interpolationSteps>;
+
+InterpolationTable interpolationTable() {
+    InterpolationTable table;
+    for (size_t i = 0; i < interpolationSteps; ++i) {
+        const double f = double(i) / interpolationSteps, f2 = f * f, f3 = f2 * f;
+        table[i] = {float(0.5 * (-f3 + 2 * f2 - f)), float(0.5 * (3 * f3 - 5 * f2 + 2)),
+                    float(0.5 * (-3 * f3 + 4 * f2 + f)), float(0.5 * (f3 - f2))};
+    }
+    return table;
+}
 
 double timecentsToSeconds(double timecents) {
     return std::exp2(timecents / 1200.0);
@@ -153,9 +169,9 @@ struct Voice {
     const int16_t* samples = nullptr;
     // Sample points: the voice plays from start, loops in loopStart..loopEnd (exclusive) and
     // stops at end (exclusive).
-    uint32_t end = 0, loopStart = 0, loopEnd = 0;
-    int32_t loopMode = 0; // 0 none, 1 continuous, 3 until the key is released
-    double position = 0;
+    uint32_t start = 0, end = 0, loopStart = 0, loopEnd = 0;
+    int32_t loopMode = 0;  // 0 none, 1 continuous, 3 until the key is released
+    uint64_t position = 0; // in sample points, 32 bits of them and 32 of fraction
     double pitchRatio = 1; // the sample's rate over the output's
     // What the last block worked out, kept while its inputs stay the same: the step for a pitch
     // in cents, the filter for a cutoff in cents, the pan gains for the channel's pan.
@@ -197,6 +213,7 @@ struct Synthesizer {
     std::array<std::array<const SfPreset*, 128>, 2> presetFor{}; // melodic bank 0, drums 128
     std::array<Channel, 16> channels;
     std::array<double, 128> controllerAttenuation; // of a volume or expression value
+    InterpolationTable interpolation;
     std::vector<Voice> voices;
     uint32_t notesStarted = 0;
     // Messages from the sending thread: written at tail by it, read at head by the audio thread.
@@ -331,7 +348,8 @@ void startVoice(Synthesizer& s, uint8_t channelIndex, const SfRegion& region, ui
     int64_t loopEnd = point(sample.loopEnd, sfEndloopAddrsOffset, sfEndloopAddrsCoarseOffset);
     loopStart = std::clamp(loopStart, start, end);
     loopEnd = std::clamp(loopEnd, loopStart, end);
-    v->position = double(start);
+    v->position = uint64_t(start) << 32;
+    v->start = uint32_t(start);
     v->end = uint32_t(end);
     v->loopStart = uint32_t(loopStart);
     v->loopEnd = uint32_t(loopEnd);
@@ -490,29 +508,50 @@ void apply(Synthesizer& s, uint32_t message) {
 // for the loop: out may alias the voice as far as the compiler knows, and would otherwise have
 // every store to out reload the coefficients and spill the filter's state.
 template <bool filtered, bool looping>
-bool mixVoice(Voice& v, float* out, size_t frames, double step, float rampPerFrame) {
+bool mixVoice(Voice& v, const InterpolationTable& interpolation, float* out, size_t frames,
+              double step, float rampPerFrame) {
     const int16_t* samples = v.samples;
-    const uint32_t end = v.end, loopStart = v.loopStart, loopEnd = v.loopEnd;
+    const uint32_t start = v.start, end = v.end, loopStart = v.loopStart, loopEnd = v.loopEnd;
     const float b0 = v.b0, b1 = v.b1, b2 = v.b2, a1 = v.a1, a2 = v.a2;
     const float panLeft = v.panLeft, panRight = v.panRight;
     float x1 = v.x1, x2 = v.x2, y1 = v.y1, y2 = v.y2;
     float amplitude = v.amplitude;
-    double position = v.position;
+    uint64_t position = v.position;
+    const uint64_t increment = uint64_t(step * 4294967296.0);
     bool ended = false;
     for (size_t i = 0; i < frames; ++i) {
-        uint32_t index = uint32_t(position);
+        uint32_t index = uint32_t(position >> 32);
         if constexpr (looping) {
             while (index >= loopEnd) {
-                position -= loopEnd - loopStart;
-                index = uint32_t(position);
+                position -= uint64_t(loopEnd - loopStart) << 32;
+                index = uint32_t(position >> 32);
             }
         } else if (index + 1 >= end) {
             ended = true;
             break;
         }
-        const float fraction = float(position - index);
-        const uint32_t next = looping && index + 1 >= loopEnd ? loopStart : index + 1;
-        float x = (samples[index] + (samples[next] - samples[index]) * fraction) * (1.0f / 32768);
+        // Four points around the position, the loop closed on itself, the sample's ends held;
+        // away from the ends and the loop's points simply the neighbours.
+        uint32_t before = index - 1, next = index + 1, after = index + 2;
+        if (index <= (looping ? loopStart : start) || after >= (looping ? loopEnd : end))
+            [[unlikely]] {
+            if constexpr (looping) {
+                if (index == loopStart) // the point before the loop's start is its last one
+                    before = loopEnd - 1;
+                if (next >= loopEnd)
+                    next -= loopEnd - loopStart;
+                if (after >= loopEnd)
+                    after -= loopEnd - loopStart;
+            } else if (after >= end) {
+                after = next;
+            }
+            if (index <= start)
+                before = index;
+        }
+        const float* c = interpolation[(position >> 24) & (interpolationSteps - 1)].data();
+        float x = (c[0] * samples[before] + c[1] * samples[index] + c[2] * samples[next] +
+                   c[3] * samples[after]) *
+                  (1.0f / 32768);
         if constexpr (filtered) {
             const float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
             x2 = x1, x1 = x, y2 = y1, y1 = y;
@@ -521,7 +560,7 @@ bool mixVoice(Voice& v, float* out, size_t frames, double step, float rampPerFra
         amplitude += rampPerFrame;
         out[2 * i] += x * amplitude * panLeft;
         out[2 * i + 1] += x * amplitude * panRight;
-        position += step;
+        position += increment;
     }
     v.position = position;
     v.x1 = x1, v.x2 = x2, v.y1 = y1, v.y2 = y2;
@@ -575,11 +614,13 @@ bool renderVoice(Synthesizer& s, Voice& v, float* out, size_t frames) {
     const bool looping = v.loopMode == 1 || (v.loopMode == 3 && !v.released);
     bool playing;
     if (v.filterOn)
-        playing = looping ? mixVoice<true, true>(v, out, frames, v.step, rampPerFrame)
-                          : mixVoice<true, false>(v, out, frames, v.step, rampPerFrame);
+        playing =
+            looping ? mixVoice<true, true>(v, s.interpolation, out, frames, v.step, rampPerFrame)
+                    : mixVoice<true, false>(v, s.interpolation, out, frames, v.step, rampPerFrame);
     else
-        playing = looping ? mixVoice<false, true>(v, out, frames, v.step, rampPerFrame)
-                          : mixVoice<false, false>(v, out, frames, v.step, rampPerFrame);
+        playing =
+            looping ? mixVoice<false, true>(v, s.interpolation, out, frames, v.step, rampPerFrame)
+                    : mixVoice<false, false>(v, s.interpolation, out, frames, v.step, rampPerFrame);
     v.amplitude = target;
     if (v.fading && v.fadeLevel <= 0)
         return false;
@@ -595,6 +636,7 @@ Synthesizer* synthCreate(const SoundFont& font, const SynthSettings& settings) {
     s->voiceLimit = std::max(1u, settings.voiceLimit);
     for (int value = 0; value < 128; ++value)
         s->controllerAttenuation[value] = concaveAttenuation(value);
+    s->interpolation = interpolationTable();
     s->presets = presetRegions(font);
     for (unsigned program = 0; program < 128; ++program) {
         s->presetFor[0][program] = findPreset(s->presets, 0, uint8_t(program));
