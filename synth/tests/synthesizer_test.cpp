@@ -130,6 +130,16 @@ TEST_F(SynthTest, VoiceLimitAndExclusiveClass) {
     EXPECT_EQ(synthActiveVoices(synth), 2u) << "the second hi-hat cuts the first";
 }
 
+// At 44.1 kHz the same note has the same pitch: the 48 kHz sample is stepped through more slowly.
+TEST(Synth, TheOutputRateKeepsThePitch) {
+    const SoundFont font = testFont();
+    Synthesizer* synth = synthCreate(font, SynthSettings{44100, 4});
+    synthSend(synth, noteOn(0, 72, 127));
+    const Rendered r = render(synth, 8820);
+    synthDestroy(synth);
+    EXPECT_NEAR(r.frequency(4410, 8820) * 44100 / 48000, 960, 12); // crossings counted at 48 kHz
+}
+
 // The queue holds 4 096 messages between two blocks; a full one refuses more until a block
 // takes them up.
 TEST_F(SynthTest, AFullQueueRefusesMessages) {
