@@ -20,13 +20,17 @@ constexpr uint32_t control(int channel, int controller, int value) {
 }
 
 // The sine, looped, on every key of bank 0 program 0; held notes sound until released, and a
-// release lasts about 10 ms (-6 600 timecents). Exclusive class 1 on the drum bank.
+// release lasts about 10 ms (-6 600 timecents). Program 1: the sine unlooped through a low-pass
+// filter at 262 Hz (6 000 cents). Exclusive class 1 on the drum bank.
 SoundFont testFont() {
     const std::vector<SfGenerator> hat = {gen(sfSampleModes, 1), gen(sfExclusiveClass, 1),
                                           gen(sfSampleID, 0)};
-    return buildFont({{{0, 0, {{gen(sfInstrument, 0)}}}, {128, 0, {{gen(sfInstrument, 1)}}}},
+    return buildFont({{{0, 0, {{gen(sfInstrument, 0)}}},
+                       {0, 1, {{gen(sfInstrument, 2)}}},
+                       {128, 0, {{gen(sfInstrument, 1)}}}},
                       {{{gen(sfSampleModes, 1), gen(sfReleaseVolEnv, -6600), gen(sfSampleID, 0)}},
-                       {hat, hat}}}); // a hi-hat of two samples, as stereo ones are
+                       {hat, hat}, // a hi-hat of two samples, as stereo ones are
+                       {{gen(sfInitialFilterFc, 6000), gen(sfSampleID, 0)}}}});
 }
 
 struct Rendered {
@@ -128,6 +132,22 @@ TEST_F(SynthTest, VoiceLimitAndExclusiveClass) {
     synthSend(synth, noteOn(9, 46, 127));
     render(synth, 480);
     EXPECT_EQ(synthActiveVoices(synth), 2u) << "the second hi-hat cuts the first";
+}
+
+// Expression 64 takes 11.9 dB off as velocity 64 does; a note 2 octaves over a low-pass filter's
+// cutoff loses more than 20 dB; an unlooped sample ends by itself.
+TEST_F(SynthTest, ExpressionFilterAndAnUnloopedSample) {
+    synthSend(synth, noteOn(0, 72, 127));
+    const float full = render(synth, 4800).peak(2400, 4800);
+    synthSend(synth, control(0, 11, 64));
+    EXPECT_NEAR(20 * std::log10(render(synth, 4800).peak(2400, 4800) / full), -11.9, 0.3);
+    synthSend(synth, control(0, 121, 0));
+    synthSend(synth, noteOff(0, 72));
+    synthSend(synth, 0xC1 | 1 << 8); // program 1 on channel 2
+    synthSend(synth, noteOn(1, 72, 127));
+    EXPECT_LT(20 * std::log10(render(synth, 1200).peak(600, 1200) / full), -20);
+    render(synth, 2400); // the 4 800 points at twice their speed
+    EXPECT_EQ(synthActiveVoices(synth), 0u);
 }
 
 // At 44.1 kHz the same note has the same pitch: the 48 kHz sample is stepped through more slowly.
