@@ -143,6 +143,16 @@ bool readRecording(const fs::path& path, LoadedRecording& recording) {
     return true;
 }
 
+// Whether the recording's notes can be worked out: its key/mode is one of the 24, or it has no
+// events. When not, the user is told that the key/mode stops the work named.
+bool playableKeyMode(const LoadedRecording& recording, const fs::path& input, const wchar_t* work) {
+    if (!keyModeName(static_cast<int>(recording.keyModeId)).empty() || recording.events.empty())
+        return true;
+    showError(fillMessage(msgNoSuchKeyMode, argumentText(input)) +
+              std::to_wstring(recording.keyModeId) + L" (无此调式), 不能" + work + L".");
+    return false;
+}
+
 std::wstring indented(const std::wstring& lines) {
     std::wstring text;
     size_t at = 0;
@@ -183,9 +193,7 @@ int exportCommand(const Options& options) {
         }
         // As the window program exports right after loading: the file's key/mode and bass.
         const int keyMode = static_cast<int>(recording.keyModeId);
-        if (keyModeName(keyMode).empty() && !recording.events.empty()) {
-            showError(fillMessage(msgNoSuchKeyMode, argumentText(input)) +
-                      std::to_wstring(recording.keyModeId) + L" (无此调式), 不能导出.");
+        if (!playableKeyMode(recording, input, L"导出")) {
             status = 1;
             continue;
         }
@@ -282,12 +290,8 @@ int renderCommand(const Options& options) {
         LoadedRecording recording;
         if (!readRecording(input, recording))
             return 1;
-        if (keyModeName(static_cast<int>(recording.keyModeId)).empty() &&
-            !recording.events.empty()) {
-            showError(fillMessage(msgNoSuchKeyMode, name) + std::to_wstring(recording.keyModeId) +
-                      L" (无此调式), 不能播放.");
+        if (!playableKeyMode(recording, input, L"播放"))
             return 1;
-        }
         messages = recordingMessages(recording, options.program.value_or(0));
     } else {
         MidiSong song;

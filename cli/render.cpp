@@ -83,13 +83,5 @@ const wchar_t* writeWavFile(const std::vector<int16_t>& frames, unsigned rate,
     for (int16_t sample : frames)
         putLE16(data, uint16_t(sample));
     const ByteRange pieces[] = {{header.data(), header.size()}, {data.data(), data.size()}};
-    switch (platformReplaceFile(path, pieces, 2)) {
-    case ReplaceResult::ok:
-        return nullptr;
-    case ReplaceResult::cannotCreate:
-        return msgCannotCreateFile;
-    case ReplaceResult::cannotWrite:
-        break;
-    }
-    return msgCannotWriteFile;
+    return replaceFileMessage(platformReplaceFile(path, pieces, 2));
 }

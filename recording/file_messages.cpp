@@ -7,3 +7,15 @@ std::wstring fillMessage(const wchar_t* format, const std::wstring& name) {
         text.replace(at, 2, name);
     return text;
 }
+
+const wchar_t* replaceFileMessage(ReplaceResult result) {
+    switch (result) {
+    case ReplaceResult::ok:
+        return nullptr;
+    case ReplaceResult::cannotCreate:
+        return msgCannotCreateFile;
+    case ReplaceResult::cannotWrite:
+        break;
+    }
+    return msgCannotWriteFile;
+}

@@ -204,13 +204,5 @@ const wchar_t* exportMidiFile(const EventList& list, int keyMode, int program, b
         return msgCannotWriteFile;
     const ByteRange pieces[] = {{parts->storage.data(), parts->headSize},
                                 {parts->storage.data() + parts->bassOffset, parts->bassSize}};
-    switch (platformReplaceFile(path, pieces, 2)) {
-    case ReplaceResult::ok:
-        return nullptr;
-    case ReplaceResult::cannotCreate:
-        return msgCannotCreateFile;
-    case ReplaceResult::cannotWrite:
-        break;
-    }
-    return msgCannotWriteFile;
+    return replaceFileMessage(platformReplaceFile(path, pieces, 2));
 }

@@ -156,15 +156,7 @@ const wchar_t* writeRecordingFile(const EventList& list, uint32_t keyModeId, boo
     const auto header = encodeRecordingHeader(count, keyModeId, autoBass, platformLocalDate());
     const ByteRange pieces[] = {{header.data(), header.size()},
                                 {list.data(), list.size() * sizeof(PerfEvent)}};
-    switch (platformReplaceFile(path, pieces, 2)) {
-    case ReplaceResult::ok:
-        return nullptr;
-    case ReplaceResult::cannotCreate:
-        return msgCannotCreateFile;
-    case ReplaceResult::cannotWrite:
-        break;
-    }
-    return msgCannotWriteFile;
+    return replaceFileMessage(platformReplaceFile(path, pieces, 2));
 }
 
 ByteSource memoryByteSource(const MemoryBytes& bytes) {
