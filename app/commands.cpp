@@ -7,6 +7,7 @@
 #include "app/file_commands.h"
 #include "app/help_command.h"
 #include "app/menu_bar.h"
+#include "app/output_devices.h"
 #include "app/playback_commands.h"
 #include "app/shell.h"
 #include "app/system_seam.h"
@@ -113,7 +114,13 @@ void reportOutOfMemory() {
 }
 
 bool openDeviceAtStart(HWND window) {
-    if (!platformMidiOpen(performance.deviceIndex, &performance.midiOut)) {
+    // A SoundFont beside the program: its built-in synthesizer is the device, when it opens;
+    // when not, the device the menu chose is opened without a word about the synthesizer.
+    const std::optional<int> builtin = firstBuiltinSynthDevice();
+    if (builtin && platformMidiOpen(*builtin, &performance.midiOut)) {
+        moveCheck(GetMenu(window), deviceItem(performance.deviceIndex), deviceItem(*builtin));
+        performance.deviceIndex = *builtin;
+    } else if (!platformMidiOpen(performance.deviceIndex, &performance.midiOut)) {
         warnCannotOpen(window);
         return false;
     }

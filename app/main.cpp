@@ -1,4 +1,5 @@
 // Entry point: splash, main window with toolbar, accelerators and the message loop.
+#include "app/output_devices.h"
 #include "app/shell.h"
 #include "app/splash.h"
 #include "app/toolbar.h"
@@ -33,5 +34,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     }
     releaseToolbar(toolbar);
     releasePictures();
+    builtinSynthFinish();
     return static_cast<int>(message.wParam);
 }

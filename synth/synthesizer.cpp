@@ -678,6 +678,10 @@ void synthRender(Synthesizer* synth, float* out, size_t frames) {
     }
 }
 
+size_t synthMessagesTaken(const Synthesizer* synth) {
+    return synth->head.load(std::memory_order_acquire);
+}
+
 unsigned synthActiveVoices(const Synthesizer* synth) {
     unsigned count = 0;
     for (const Voice& v : synth->voices)

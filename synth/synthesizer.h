@@ -27,5 +27,9 @@ bool synthSend(Synthesizer* synth, uint32_t packedMessage);
 // The audio thread: the next frames of sound, interleaved left and right, written over out.
 void synthRender(Synthesizer* synth, float* out, size_t frames);
 
+// How many messages the audio thread has taken from the queue so far: the messages sent before
+// this count was reached sound from the start of the block that took them.
+size_t synthMessagesTaken(const Synthesizer* synth);
+
 // Voices still sounding; a song's render ends once this is 0 after its last message.
 unsigned synthActiveVoices(const Synthesizer* synth);

@@ -162,10 +162,15 @@ TEST(Synth, TheOutputRateKeepsThePitch) {
 
 // The queue holds 4 096 messages between two blocks; a full one refuses more until a block
 // takes them up.
+// The queue holds 4096 messages; the next block takes all of them and counts them as taken.
 TEST_F(SynthTest, AFullQueueRefusesMessages) {
     for (int i = 0; i < 4096; ++i)
         ASSERT_TRUE(synthSend(synth, control(0, 7, 100)));
     EXPECT_FALSE(synthSend(synth, control(0, 7, 100)));
+    EXPECT_EQ(synthMessagesTaken(synth), 0u);
     render(synth, 1);
+    EXPECT_EQ(synthMessagesTaken(synth), 4096u);
     EXPECT_TRUE(synthSend(synth, control(0, 7, 100)));
+    render(synth, 1);
+    EXPECT_EQ(synthMessagesTaken(synth), 4097u);
 }

@@ -2,9 +2,9 @@
 // the time from dispatching the key message to the note's midiOutShortMsg, and to the end of the
 // handler (which then has drawn the key). Prints p50 and p99; asserts nothing.
 #include "app/layout.h"
+#include "app/output_devices.h"
 #include "app/shell.h"
 #include "app/system_seam.h"
-#include "engine/platform.h"
 
 #include <windows.h>
 
@@ -36,34 +36,32 @@ void report(const char* what, std::vector<double> values) {
 } // namespace
 
 // The real MIDI output, with the moment of each send noted.
-unsigned platformMidiDeviceCount() {
+unsigned midiPortCount() {
     return midiOutGetNumDevs();
 }
-bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
+bool midiPortName(int index, std::wstring& name) {
     MIDIOUTCAPSW caps{};
-    if (midiOutGetDevCapsW(static_cast<UINT_PTR>(static_cast<UINT>(deviceIndex)), &caps,
-                           sizeof caps) != MMSYSERR_NOERROR)
+    if (midiOutGetDevCapsW(static_cast<UINT_PTR>(static_cast<UINT>(index)), &caps, sizeof caps) !=
+        MMSYSERR_NOERROR)
         return false;
     name = caps.szPname;
     return true;
 }
-bool platformMidiOpen(int deviceIndex, MidiOutHandle* handle) {
+void* midiPortOpen(int index) {
     HMIDIOUT opened = nullptr;
-    if (midiOutOpen(&opened, static_cast<UINT>(deviceIndex), 0, 0, CALLBACK_NULL) !=
-        MMSYSERR_NOERROR)
-        return false;
-    *handle = opened;
-    return true;
+    if (midiOutOpen(&opened, static_cast<UINT>(index), 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR)
+        return nullptr;
+    return opened;
 }
-uint32_t platformMidiSend(MidiOutHandle handle, uint32_t packedMessage) {
+uint32_t midiPortSend(void* port, uint32_t packedMessage) {
     if (waitingForSend) {
         QueryPerformanceCounter(&firstSend);
         waitingForSend = false;
     }
-    return midiOutShortMsg(static_cast<HMIDIOUT>(handle), packedMessage);
+    return midiOutShortMsg(static_cast<HMIDIOUT>(port), packedMessage);
 }
-void platformMidiClose(MidiOutHandle handle) {
-    midiOutClose(static_cast<HMIDIOUT>(handle));
+void midiPortClose(void* port) {
+    midiOutClose(static_cast<HMIDIOUT>(port));
 }
 
 int showMessageBox(HWND, const wchar_t* text, const wchar_t*, UINT) {

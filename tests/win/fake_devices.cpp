@@ -1,5 +1,5 @@
+#include "app/output_devices.h"
 #include "app/system_seam.h"
-#include "engine/platform.h"
 #include "tests/win/window_fixture.h"
 
 #include <cwchar>
@@ -10,27 +10,48 @@ template <typename T> static T takeFirst(std::vector<T>& answers, T otherwise) {
     return first;
 }
 
-unsigned platformMidiDeviceCount() {
+unsigned midiPortCount() {
     return fake.devices;
 }
 
-bool platformMidiDeviceName(int deviceIndex, std::wstring& name) {
-    name = deviceIndex == -1 ? L"Test mapper" : L"Test device " + std::to_wstring(deviceIndex);
+bool midiPortName(int index, std::wstring& name) {
+    name = index == -1 ? L"Test mapper" : L"Test device " + std::to_wstring(index);
     return true;
 }
 
-bool platformMidiOpen(int, MidiOutHandle* handle) {
-    if (!fake.openFails)
-        *handle = &fake.sent;
-    return !fake.openFails;
+void* midiPortOpen(int index) {
+    if (fake.openFails)
+        return nullptr;
+    fake.opened.push_back(L"port " + std::to_wstring(index));
+    return &fake.sent;
 }
 
-uint32_t platformMidiSend(MidiOutHandle, uint32_t packedMessage) {
+uint32_t midiPortSend(void*, uint32_t packedMessage) {
     fake.sent.push_back(packedMessage);
     return 0;
 }
 
-void platformMidiClose(MidiOutHandle) {
+void midiPortClose(void*) {
+    ++fake.closes;
+}
+
+// A built-in synthesizer here is its SoundFont's name; its messages join the others.
+std::filesystem::path soundFontFolder() {
+    return fake.soundFontFolder;
+}
+
+BuiltinSynth* builtinSynthOpen(const std::filesystem::path& soundFont) {
+    if (fake.synthOpenFails)
+        return nullptr;
+    fake.opened.push_back(L"synth " + soundFont.filename().wstring());
+    return reinterpret_cast<BuiltinSynth*>(&fake.sent);
+}
+
+void builtinSynthSend(BuiltinSynth*, uint32_t packedMessage) {
+    fake.sent.push_back(packedMessage);
+}
+
+void builtinSynthClose(BuiltinSynth*) {
     ++fake.closes;
 }
 

@@ -7,6 +7,8 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <string>
 
 using MainWindow = WindowTest;
 
@@ -42,6 +44,55 @@ TEST_F(MainWindow, DeviceChannelInstrumentAndKeyModeCommandsAndTheInstrumentPict
     EXPECT_TRUE(!performance.deviceOpen && checked(ID_DEVICE_CLOSE) && !checked(ID_DEVICE_OPEN));
     EXPECT_TRUE(checked(ID_DEVICE_BASE + 1) && !checked(ID_DEVICE_MAPPER));
     EXPECT_EQ(boxes(), WideTexts{warning(L"Cannot open MIDI device")});
+}
+
+// Every SoundFont beside the program is a built-in synthesizer listed after the MIDI devices, in
+// name order; the first is chosen and opened at start, and when it cannot open the start falls
+// back quietly to the MIDI mapper. A SoundFont is device enough for the program to start.
+TEST_F(MainWindow, BuiltInSynthesizersAsDevices) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("tonvira-fonts-" + std::to_string(GetTickCount()));
+    std::filesystem::create_directories(folder / "d.sf2"); // a folder, not a SoundFont
+    for (const char* name : {"b.sf2", "A.SF2", "c.sf2.txt", "e.sf3"})
+        CloseHandle(CreateFileW((folder / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                                nullptr));
+    fake.soundFontFolder = folder;
+    fake.devices = 2;
+    ASSERT_TRUE(create());
+    auto itemText = [&](UINT id) {
+        wchar_t text[80] = L"";
+        GetMenuStringW(GetMenu(window), id, text, 80, MF_BYCOMMAND);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(itemText(ID_DEVICE_BASE + 1), L"Test device 1");
+    EXPECT_EQ(itemText(ID_DEVICE_BASE + 2), L"内置合成器 (A.SF2)");
+    EXPECT_EQ(itemText(ID_DEVICE_BASE + 3), L"内置合成器 (b.sf2)");
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(GetMenu(window), 5)), 5); // the mapper, 2 + 2 devices
+    EXPECT_EQ(fake.opened, WideTexts{L"synth A.SF2"});
+    EXPECT_TRUE(performance.deviceOpen && performance.deviceIndex == 2 && checked(ID_DEVICE_OPEN));
+    EXPECT_TRUE(checked(ID_DEVICE_BASE + 2) && !checked(ID_DEVICE_MAPPER));
+    EXPECT_EQ(sent(), "program 0");
+    command(ID_DEVICE_BASE + 3, ID_DEVICE_BASE + 0); // the second synthesizer, then a MIDI device
+    EXPECT_EQ(fake.opened, (WideTexts{L"synth A.SF2", L"synth b.sf2", L"port 0"}));
+    EXPECT_EQ(sent(), thenSilence() + ", program 0, program 0@15, " + thenSilence() +
+                          ", program 0, program 0@15");
+    EXPECT_TRUE(boxes().empty());
+    DestroyWindow(window);
+
+    fake.synthOpenFails = true, fake.opened.clear(), performance = {}; // quietly the mapper
+    ASSERT_TRUE(create());
+    EXPECT_EQ(fake.opened, WideTexts{L"port -1"});
+    EXPECT_TRUE(performance.deviceOpen && checked(ID_DEVICE_MAPPER) && boxes().empty());
+    command(ID_DEVICE_BASE + 3); // chosen by hand, it warns
+    EXPECT_EQ(boxes(), WideTexts{warning(L"Cannot open MIDI device")});
+    EXPECT_TRUE(!performance.deviceOpen && checked(ID_DEVICE_BASE + 3));
+    DestroyWindow(window);
+
+    fake.synthOpenFails = false, fake.devices = 0, fake.opened.clear(), performance = {};
+    ASSERT_TRUE(create());
+    EXPECT_EQ(fake.opened, WideTexts{L"synth A.SF2"});
+    EXPECT_TRUE(checked(ID_DEVICE_BASE) && boxes().empty());
+    std::filesystem::remove_all(folder);
 }
 
 // A focused button hands keys back; a click plays the key under the pointer until the button goes

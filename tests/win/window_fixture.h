@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <utility>
 
 using WideTexts = std::vector<std::wstring>;
@@ -19,10 +20,12 @@ using WideTexts = std::vector<std::wstring>;
 // The doubles behind the platform and system seams (fake_devices.cpp); there is no HTML Help.
 struct Fakes {
     unsigned devices = 1, closes = 0, helpLibraryLoads = 0;
-    bool openFails = false, shiftDown = false;
-    std::vector<uint32_t> sent;  // every short message, in order
-    WideTexts boxes;             // "caption | text | type" of each message box
-    std::vector<int> boxAnswers; // taken in order; IDOK once they run out
+    bool openFails = false, synthOpenFails = false, shiftDown = false;
+    std::filesystem::path soundFontFolder; // none there: no built-in synthesizer
+    WideTexts opened;                      // "port N" or "synth FILE" of each open
+    std::vector<uint32_t> sent;            // every short message, in order
+    WideTexts boxes;                       // "caption | text | type" of each message box
+    std::vector<int> boxAnswers;           // taken in order; IDOK once they run out
     // Chosen paths ("" or none left: Cancel); each dialog shown as "save|open FILTER FLAGS EXT",
     // the filter's parts joined by '|', " incomplete" unless filled as a plain dialog needs.
     WideTexts dialogAnswers, dialogs;
