@@ -8,8 +8,11 @@ The programs must import nothing but Windows system DLLs (read from their import
 MinGW's objdump), be stripped, and the two GUI programs must carry the version information of
 the package's version and the application manifest. The texts must be UTF-8 with a byte order
 mark and CRLF line ends, the help file a compiled help file holding every page qv.hhp lists and
-every page and picture its contents page reaches (unpacked with extract_chmLib), with the key map
-that resources/art/make_keymap.py draws now, and the demo a recording.
+every page and picture its contents page reaches (unpacked with extract_chmLib), its pages as
+resources/help has them now, with the key map that resources/art/make_keymap.py draws now, and the
+demo a recording. TimGM6mb.sf2, the SoundFont of the built-in synthesizer, must be the file of
+Debian's timgm6mb-soundfont byte for byte, and TimGM6mb-licence.txt beside it must name its
+authors, the Debian package and its version, and hold the full GNU GPL version 2.
 """
 
 import os
@@ -21,19 +24,23 @@ import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.dont_write_bytecode = True  # leave no __pycache__ in the source tree
-sys.path[:0] = [os.path.join(ROOT, "tools", "midi_capture"), os.path.join(ROOT, "resources", "art")]
+sys.path[:0] = [os.path.join(ROOT, "tools", "midi_capture"), os.path.join(ROOT, "resources", "art"),
+                os.path.join(ROOT, "tools")]
 import make_keymap  # noqa: E402
 import recording_reader  # noqa: E402
+import soundfont_licence  # noqa: E402
 
-# DLLs that every Windows from 7 on has in its system directory.
+# DLLs that every Windows from 7 on has in its system directory. The built-in synthesizer's audio
+# output imports ole32.dll (COM, through which MMDevAPI and WASAPI are reached: mmdevapi.dll is
+# loaded by COM, never imported) and avrt.dll (the multimedia class scheduler, for the audio thread).
 SYSTEM_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "imm32.dll", "kernel32.dll",
-    "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
-    "uxtheme.dll", "version.dll", "winmm.dll", "ws2_32.dll",
+    "advapi32.dll", "avrt.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "imm32.dll",
+    "kernel32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll",
+    "user32.dll", "uxtheme.dll", "version.dll", "winmm.dll", "ws2_32.dll",
 }
 # The package's files; any further .exe is checked like the programs (imports, stripped).
 PROGRAMS = {"tonvira.exe": "i686", "tonvira64.exe": "x86_64"}
-OTHER_FILES = {"qv.chm", "demo.qvi", "README.txt", "LICENSE.txt"}
+OTHER_FILES = {"qv.chm", "demo.qvi", "README.txt", "LICENSE.txt", "TimGM6mb.sf2", "TimGM6mb-licence.txt"}
 CONSOLE_PROGRAMS = {"tonvira-tool.exe": "i686"}
 SUPPORTED_OS = {
     "Windows 7": "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
@@ -121,7 +128,45 @@ def check_help(chm, path, work):
     absent = sorted(n for n in reached | set(listed) if inside(n) is False)
     check(not absent and len(reached) > 2, f"qv.chm: holds the {len(reached | set(listed))} files qv.hhp "
           f"lists and default.htm reaches" + (f" (missing: {absent})" if absent else ""))
+    pages = [n for n in listed if n.endswith(".htm")]
+    source = lambda name: open(os.path.join(ROOT, "resources", "help", name), "rb").read()
+    stale = [n for n in pages if inside(n) is not False and inside(n) != source(n)]
+    check(pages and not stale, f"qv.chm: its {len(pages)} pages are those of resources/help now" +
+          (f" (not: {stale})" if stale else ""))
+    sound = (inside("sound.htm") or b"").decode("utf-8", "replace")
+    check("内置合成器" in sound and ".sf2" in sound and "TimGM6mb.sf2" in sound,
+          "qv.chm: sound.htm tells of the built-in synthesizer and its SoundFont")
     check(inside("keymap.png") == make_keymap.build(), "qv.chm: keymap.png is what make_keymap.py draws now")
+
+
+def check_soundfont(sf2, licence):
+    """TimGM6mb.sf2 is Debian's file byte for byte; its licence text names where it comes from."""
+    sl = soundfont_licence
+    try:
+        with open(sl.SOUNDFONT, "rb") as f:
+            system = f.read()
+        with open(sl.COPYRIGHT, encoding="utf-8") as f:
+            authors = sl.holders(sl.soundfont_fields(f.read())[1])
+        with open(sl.GPL2, encoding="utf-8") as f:
+            gpl = f.read().rstrip("\n")
+        version = sl.package_version()
+    except (OSError, ValueError, subprocess.CalledProcessError) as error:
+        check(False, f"TimGM6mb.sf2: Debian's {sl.PACKAGE} to compare with ({error}; "
+              "tools/install-deps.sh installs it)")
+        return
+    check(sf2[:4] == b"RIFF" and sf2[8:12] == b"sfbk", "TimGM6mb.sf2: a SoundFont 2 file")
+    check(sf2 == system, f"TimGM6mb.sf2: {sl.SOUNDFONT} of {sl.PACKAGE} {version} byte for byte "
+          f"({len(sf2)} bytes)")
+    text = windows_text(licence, "TimGM6mb-licence.txt",
+                        ["TimGM6mb.sf2", "GNU General Public License version 2",
+                         f"{sl.PACKAGE}, version {version}"])
+    if text:
+        text = text.replace("\r\n", "\n")
+        missing = [a for a in authors if a not in text]
+        check(authors and not missing, f"TimGM6mb-licence.txt: names the {len(authors)} copyright holders "
+              f"of Debian's copyright file" + (f" (missing: {missing})" if missing else ""))
+        check("GNU GENERAL PUBLIC LICENSE" in gpl[:100] and "Version 2, June 1991" in gpl[:100] and gpl in text,
+              f"TimGM6mb-licence.txt: holds the full GNU GPL version 2 ({sl.GPL2})")
 
 
 def main(argv):
@@ -142,7 +187,7 @@ def main(argv):
         files = {n[len(folder):] for n in names if n.startswith(folder) and n != folder}
         missing = (set(PROGRAMS) | set(CONSOLE_PROGRAMS) | OTHER_FILES) - files
         unknown = {f for f in files - set(PROGRAMS) - OTHER_FILES if not f.endswith(".exe")}
-        check(not missing and not unknown, "holds the programs, help, demo, README and licence" +
+        check(not missing and not unknown, "holds the programs, help, demo, README, licence and SoundFont" +
               (f" (missing {sorted(missing)}, unexpected {sorted(unknown)})" if missing or unknown else ""))
         z.extractall(work)
         here = os.path.join(work, folder)
@@ -150,11 +195,14 @@ def main(argv):
             arch = PROGRAMS.get(name) or CONSOLE_PROGRAMS.get(name, "x86_64")
             check_program(os.path.join(here, name), name, arch, version)
         read = lambda name: open(os.path.join(here, name), "rb").read() if name in files else b""
-        text = windows_text(read("README.txt"), "README.txt", [f"Tonvira {version}", "tonvira64.exe", "demo.qvi"])
+        text = windows_text(read("README.txt"), "README.txt",
+                            [f"Tonvira {version}", "tonvira64.exe", "demo.qvi", "TimGM6mb.sf2",
+                             "TimGM6mb-licence.txt", "内置合成器"])
         if text:
             check(not re.search(r"\]\(|\*\*|```|<!--", text), "README.txt: plain text, no Markdown marks")
         windows_text(read("LICENSE.txt"), "LICENSE.txt",
                      ["MIT License", "Copyright (c) 2026 the Tonvira developers"])
+        check_soundfont(read("TimGM6mb.sf2"), read("TimGM6mb-licence.txt"))
         check_help(read("qv.chm"), os.path.join(here, "qv.chm"), work)
         demo = os.path.join(here, "demo.qvi")
         try:

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the release configurations (release-win32, release-win64: optimised and stripped) and
 # packs build/release/tonvira-<version>.zip for Windows users: the 32-bit and the 64-bit
-# program, the help file, the user's README, the licence and the demo recording. The version is
-# the one project() sets in CMakeLists.txt. tools/check_release.py checks the package.
+# program, the help file, the user's README, the licence, the demo recording, and the SoundFont
+# the built-in synthesizer plays (TimGM6mb.sf2 from Debian's timgm6mb-soundfont, which
+# tools/install-deps.sh installs) with its licence text. The version is the one project() sets in
+# CMakeLists.txt. tools/check_release.py checks the package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -28,12 +30,14 @@ package=(
   "build/release/win32/tonvira-tool.exe|tonvira-tool.exe"
   "build/release/win32/qv.chm|qv.chm"
   "docs/demo.qvi|demo.qvi"
+  "/usr/share/sounds/sf2/TimGM6mb.sf2|TimGM6mb.sf2"
 )
 for entry in "${package[@]}"; do
   source_file="${entry%%|*}"
   if [ ! -f "$source_file" ]; then
     case "$source_file" in
       *.chm) echo "release: $source_file is missing: the help file is built with the program (default target)" >&2 ;;
+      *.sf2) echo "release: $source_file is missing: tools/install-deps.sh installs it (timgm6mb-soundfont)" >&2 ;;
       *) echo "release: $source_file is missing" >&2 ;;
     esac
     exit 1
@@ -47,6 +51,10 @@ python3 tools/user_readme.py README.md "$version" >"$stage/README.md.txt"
 windows_text "$stage/README.md.txt" >"$stage/README.txt"
 rm "$stage/README.md.txt"
 windows_text LICENSE >"$stage/LICENSE.txt"
+# The SoundFont's licence (GPL version 2, full text) and origin, from Debian's files of the package.
+python3 tools/soundfont_licence.py >"$stage/TimGM6mb-licence.lf"
+windows_text "$stage/TimGM6mb-licence.lf" >"$stage/TimGM6mb-licence.txt"
+rm "$stage/TimGM6mb-licence.lf"
 
 # Files in a folder of the package's name, so that unpacking makes one folder.
 (cd "$out" && python3 - "$name" <<'EOF'
