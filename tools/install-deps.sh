@@ -12,6 +12,7 @@ packages=(
   wine wine64 locales xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-liberation
   python3 python3-mido fp-utils libchm-bin
   fluidsynth timgm6mb-soundfont fluid-soundfont-gm
+  pulseaudio pulseaudio-utils python3-numpy python3-xlib
   "$@"
 )
 

@@ -11,7 +11,11 @@
 # finds none of its own). Without a display it runs under Xvfb with the MIDI capture driver and
 # plays the recording, docs/demo.qvi when none is named, and leaves a screenshot taken while keys
 # are down (build/screenshot.png), the MIDI it sent as a Standard MIDI File (build/run/played.mid)
-# and, rendered from that with FluidSynth, the sound (build/run/played.wav).
+# and, rendered from that with FluidSynth, the sound (build/run/played.wav). Then it runs a copy of
+# the program beside TimGM6mb.sf2 (build/run/builtin/), whose built-in synthesizer plays the same
+# recording into a private PulseAudio server, and leaves what it played, as recorded there, in
+# build/run/builtin.wav (48 kHz, 16-bit stereo, from just before the first sound to just after
+# the last).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -100,4 +104,74 @@ if [ -s "$TONVIRA_CAPTURE_LOG" ] && python3 tools/midi_capture/midi_log.py "$TON
   fi
 else
   echo "The program sent no MIDI messages (see build/run/wine.out)."
+fi
+
+# The same recording through the built-in synthesizer: the copy runs in a Wine prefix of its own
+# whose sound goes to PulseAudio (tools/wine-harness.sh), recorded until the recording has played.
+kill $program 2>/dev/null || true
+wineserver -k 2>/dev/null || true
+source tools/wine-harness.sh
+rm -f "$out/builtin.wav" "$out/builtin.raw"
+sound_prefix
+sound_program "$out/builtin" build/win64
+trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true; sound_stop' EXIT
+sound_server_start
+sound_record "$out/builtin.raw"
+"$wine" "$out/builtin/tonvira.exe" "${arguments[@]}" >"$out/builtin-wine.out" 2>&1 &
+program=$!
+/usr/bin/python3 -B - "$out/builtin.raw" ${song_unix:+"$song_unix"} <<'EOF_PY'
+# Waits for the sound to start, to go on for the recording's length, and for the silence after the
+# last release: 1.5 s of it. Gives up after a minute and the recording's length.
+import sys, time
+import numpy as np
+sys.path.insert(0, "tools/midi_capture")
+import recording_reader
+try:
+    length = recording_reader.expected_notes(sys.argv[2])[-1][0] / 1000
+except Exception:  # no recording, or none it can read: the silence alone tells
+    length = 0
+rate = 48000
+deadline = time.monotonic() + 60 + length
+first = last = None
+frames = 0
+with open(sys.argv[1], "rb") as capture:
+    while time.monotonic() < deadline:
+        data = capture.read()
+        data = data[:len(data) - len(data) % 4]
+        sound = np.flatnonzero(np.frombuffer(data, dtype="<u4"))
+        if len(sound):
+            first = frames + sound[0] if first is None else first
+            last = frames + sound[-1]
+        frames += len(data) // 4
+        capture.seek(frames * 4)
+        if first is not None and frames - first >= (length + 1.5) * rate and frames - last >= 1.5 * rate:
+            break
+        time.sleep(0.2)
+EOF_PY
+xdotool search --name '^Tonvira' 2>/dev/null | while read -r window; do
+  xdotool windowfocus "$window" key alt+F4 2>/dev/null || true
+done
+timeout 10 tail --pid="$program" -f /dev/null || true
+sleep 0.5 # PulseAudio still holds the last of the sound
+sound_stop
+if /usr/bin/python3 - "$out/builtin.raw" "$out/builtin.wav" <<'EOF_PY'
+# From 0.1 s before the first sound to 0.5 s after the last, as a 16-bit stereo WAV file.
+import sys, wave
+import numpy as np
+rate = 48000
+frames = np.fromfile(sys.argv[1], dtype="<u4")
+sound = np.flatnonzero(frames)
+if len(sound) == 0:
+    sys.exit(1)
+with wave.open(sys.argv[2], "wb") as out:
+    out.setnchannels(2)
+    out.setsampwidth(2)
+    out.setframerate(rate)
+    out.writeframes(frames[max(0, sound[0] - rate // 10):sound[-1] + rate // 2].tobytes())
+EOF_PY
+then
+  rm -f "$out/builtin.raw"
+  echo "What the built-in synthesizer played (TimGM6mb.sf2), as recorded: build/run/builtin.wav"
+else
+  echo "The built-in synthesizer played nothing (see build/run/builtin-wine.out)."
 fi

@@ -80,6 +80,7 @@ run_counted tools/midi_capture/test_capture.sh build/win64/tools/midi_capture
 step "end to end: the real program under Wine"
 run_e2e tests/e2e/record_save_export.sh
 run_e2e tests/e2e/run_command.sh
+run_e2e tests/e2e/builtin_synth.sh
 
 step "release package: build, import tables, version information, contents, help pages"
 tools/release.sh
