@@ -5,6 +5,7 @@
 // synthesizer's queue and never waits on the audio thread, closing included.
 #include "app/builtin_synth_probe.h"
 #include "app/output_devices.h"
+#include "recording/allocation.h"
 #include "synth/audio_format.h"
 #include "synth/soundfont.h"
 #include "synth/synthesizer.h"
@@ -320,8 +321,10 @@ void play(BuiltinSynth& s, IMMDeviceEnumerator* devices, DefaultDeviceWatch* wat
     BuiltinSynthStream report;
     bool ok = bufferEvent && renderer && openStream(devices, bufferEvent, 0, stream, report);
     if (ok) {
-        s.synth = synthCreate(s.font, SynthSettings{double(report.sampleRate)});
-        ok = s.synth != nullptr;
+        ok = tryToAllocate([&] {
+                 s.synth = synthCreate(s.font, SynthSettings{double(report.sampleRate)});
+             }) &&
+             s.synth != nullptr;
     }
     const unsigned rate = report.sampleRate;
     if (ok) {
@@ -439,7 +442,9 @@ std::filesystem::path soundFontFolder() {
 
 BuiltinSynth* builtinSynthOpen(const std::filesystem::path& soundFont) {
     auto s = std::unique_ptr<BuiltinSynth>(new (std::nothrow) BuiltinSynth);
-    if (!s || !readSoundFont(soundFont, s->font).empty())
+    // A SoundFont too large for the memory there is cannot be opened, like an unreadable one.
+    bool read = false;
+    if (!s || !tryToAllocate([&] { read = readSoundFont(soundFont, s->font).empty(); }) || !read)
         return nullptr;
     s->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     s->openedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <new>
 #include <system_error>
 
 namespace {
@@ -86,7 +87,15 @@ bool platformMidiOpen(int deviceIndex, MidiOutHandle* handle) {
         opened.port = midiPortOpen(deviceIndex);
     if (!opened.synth && !opened.port)
         return false;
-    *handle = new OpenDevice(opened);
+    OpenDevice* device = new (std::nothrow) OpenDevice(opened);
+    if (!device) {
+        if (opened.synth)
+            builtinSynthClose(opened.synth);
+        else
+            midiPortClose(opened.port);
+        return false;
+    }
+    *handle = device;
     return true;
 }
 

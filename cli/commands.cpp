@@ -11,7 +11,9 @@
 #include "recording/recording_file.h"
 
 #include <cwctype>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -317,6 +319,9 @@ int renderCommand(const Options& options) {
     return 0;
 }
 
+// A 32-bit tool has 2 to 4 GiB of address space, less than the largest inputs it accepts can need.
+constexpr wchar_t outOfMemoryMessage[] = L"tonvira-tool: 内存分配错误, 命令没有完成.";
+
 int runCommand(const std::vector<fs::path>& arguments) {
     if (arguments.empty())
         return showUsage(L"没有给出命令");
@@ -345,6 +350,13 @@ int runCommand(const std::vector<fs::path>& arguments) {
         return showUsage(L"不认识的命令 " + command);
     } catch (const UsageError& error) {
         return showUsage(error.problem);
+    } catch (const std::bad_alloc&) {
+        // Files are written whole or not at all, so nothing is left half-written.
+        showError(outOfMemoryMessage);
+        return 1;
+    } catch (const std::length_error&) {
+        showError(outOfMemoryMessage);
+        return 1;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/performance_state.h"
 #include "engine/platform.h"
+#include "recording/allocation.h"
 #include "recording/playback_scheduler.h"
 
 #include <limits>
@@ -23,11 +24,10 @@ AppendResult appendPerfEvent(uint32_t message, uint32_t keyData, int32_t octaveS
         return AppendResult::dropped;
     if (message != messageKeyDown && list.empty())
         return AppendResult::dropped; // a recording always begins with a press
-    try {
-        if (list.size() >= std::numeric_limits<uint32_t>::max())
-            throw std::bad_alloc(); // the count is a 32-bit field of the file
-        list.push_back(PerfEvent{0, message, keyData, octaveShift});
-    } catch (const std::bad_alloc&) {
+    // The count is a 32-bit field of the file: a list that long is as full as one out of memory.
+    if (list.size() >= std::numeric_limits<uint32_t>::max() || !tryToAllocate([&] {
+            list.push_back(PerfEvent{0, message, keyData, octaveShift});
+        })) {
         eventLists.appendFailed = true;
         return AppendResult::outOfMemory;
     }
@@ -54,9 +54,7 @@ bool stopRecording() {
 
 bool publishPlayback(const EventList& events) {
     releasePlaybackList();
-    try {
-        eventLists.playbackList.assign(events.begin(), events.end());
-    } catch (const std::bad_alloc&) {
+    if (!tryToAllocate([&] { eventLists.playbackList.assign(events.begin(), events.end()); })) {
         releasePlaybackList();
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "engine/key_table.h"
 #include "engine/platform.h"
+#include "recording/allocation.h"
 #include "recording/file_messages.h"
 
 #include <cstring>
@@ -168,11 +169,9 @@ std::optional<MidiFileParts> encodeMidiParts(const EventList& list, int keyMode,
         return std::nullopt;
     MidiFileParts parts{};
     const size_t headCapacity = 14 + 8 + *capacity;
-    try {
-        parts.storage.resize(headCapacity + (autoBass ? 8 + *capacity : 0));
-    } catch (const std::bad_alloc&) {
+    if (!tryToAllocate(
+            [&] { parts.storage.resize(headCapacity + (autoBass ? 8 + *capacity : 0)); }))
         return std::nullopt;
-    }
     uint8_t* const start = parts.storage.data();
     const uint8_t header[] = {
         'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, uint8_t(autoBass ? 1 : 0), 0, uint8_t(autoBass ? 2 : 1),

@@ -1,6 +1,7 @@
 #include "recording/recording_file.h"
 
 #include "engine/key_table.h"
+#include "recording/allocation.h"
 #include "recording/file_messages.h"
 
 #include <algorithm>
@@ -193,11 +194,8 @@ const wchar_t* decodeRecording(const ByteSource& source, LoadedRecording& out) {
         dataBytes > std::numeric_limits<size_t>::max())
         return msgCannotReadFile;
     EventList events;
-    try {
-        events.resize(count);
-    } catch (const std::exception&) { // bad_alloc, or length_error beyond max_size
+    if (!tryToAllocate([&] { events.resize(count); }))
         return msgCannotReadFile;
-    }
     if (!source.readAt(source.context, data.dataOffset, events.data(),
                        static_cast<size_t>(dataBytes)))
         return msgCannotReadFile;

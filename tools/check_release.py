@@ -73,6 +73,8 @@ def check_program(path, name, arch, version):
     headers = subprocess.run([tool(arch, "objdump"), "-p", path], capture_output=True, text=True).stdout
     magic = "PE32+" if arch == "x86_64" else "PE32)"
     check(magic in headers, f"{name}: {'64' if arch == 'x86_64' else '32'}-bit program ({magic.rstrip(')')})")
+    if arch != "x86_64":  # 4 GiB of address space on 64-bit Windows, not 2
+        check("large address aware" in headers, f"{name}: large-address-aware")
     dlls = re.findall(r"DLL Name: (\S+)", headers)
     print(f"     {name} imports: {', '.join(dlls)}")
     foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]

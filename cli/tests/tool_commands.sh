@@ -66,6 +66,24 @@ for arguments in "notation 歌.qvi" "info 歌.qvi" "--version" "import 歌.mid -
   check "$arguments > /dev/full: exit status 1 and a message" bash -c "[ $? = 1 ] && grep -qx 'tonvira-tool: 不能写入标准输出.' out.txt"
 done
 
+# Out of memory: with its address space held to 256 MiB, importing 3 million notes (21 MB) cannot
+# be done; the tool says so and exits 1, and no recording is written. Skipped where the tool cannot
+# start in so little (a sanitizer's shadow memory).
+if (ulimit -v 262144 && "$tool" --version >/dev/null 2>&1); then
+  [ -f many-notes.mid ] || /usr/bin/python3 - <<'EOF_PY'
+import struct
+events = b"".join(b"\x00\x90\x3c\x40\x01\x80\x3c\x00" for _ in range(3_000_000))
+with open("many-notes.mid", "wb") as f:
+    f.write(b"MThd" + struct.pack(">IHHH", 6, 0, 1, 96))
+    f.write(b"MTrk" + struct.pack(">I", len(events) + 4) + events + b"\x00\xff\x2f\x00")
+EOF_PY
+  (ulimit -v 262144 && exec "$tool" import many-notes.mid -o many.qvi) >out.txt 2>&1
+  check "out of memory: exit status 1, a message, no file" bash -c \
+    "[ $? = 1 ] && grep -qx 'tonvira-tool: 内存分配错误, 命令没有完成.' out.txt && [ ! -e many.qvi ]"
+else
+  echo "skip out of memory: this tool does not start in 256 MiB of address space"
+fi
+
 # A real song that goes on in running status after meta events: from a Debian package, fetched once
 # into the build tree; skipped, with the reason, when the package cannot be had.
 debs="$source_dir/build/debian-files" song=usr/share/games/dink/dink/Sound/104.mid
