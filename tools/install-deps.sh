@@ -13,6 +13,7 @@ packages=(
   python3 python3-mido fp-utils libchm-bin
   fluidsynth timgm6mb-soundfont fluid-soundfont-gm
   pulseaudio pulseaudio-utils python3-numpy python3-xlib
+  qemu-user-static g++-multilib
   "$@"
 )
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds every configuration and runs every test: unit tests (plain, under
-# AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer), the Windows builds and their tests under Wine,
+# AddressSanitizer + UndefinedBehaviorSanitizer, under ThreadSanitizer and as 32-bit x86 under qemu),
+# the Windows builds and their tests under Wine,
 # the end-to-end run of the real program, the release package and its check, and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,6 +61,13 @@ step "unit tests under ThreadSanitizer (the playback timer runs on a thread of i
 cmake --preset host-thread >/dev/null
 cmake --build --preset host-thread
 run_counted ctest --preset host-thread
+
+step "host unit tests and the tool, 32-bit x86 under qemu"
+cmake --preset host-i386 >/dev/null
+cmake --build --preset host-i386
+run_counted ctest --preset host-i386
+run_counted cli/tests/import_out_of_memory.sh build/host-i386/tonvira-tool-emulated build/host/tonvira-tool \
+  build/host-i386
 
 step "artwork"
 run_counted python3 resources/art/check_art.py
