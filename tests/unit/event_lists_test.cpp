@@ -1,11 +1,13 @@
 #include "recording/event_lists.h"
 
 #include "engine/performance_state.h"
+#include "recording/allocation.h"
 #include "tests/unit/fake_platform.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 
 constexpr uint32_t down = messageKeyDown, up = messageKeyUp, A = 30u << 16, S = 31u << 16;
 constexpr uint32_t repeat = 1u << 30;
@@ -66,4 +68,17 @@ TEST(EventLists, StartStopAndRunningOutOfMemory) {
     EXPECT_TRUE(publishPlayback(recorded) && same(eventLists.playbackList, before));
     ASSERT_TRUE(startRecording()); // a new recording starts afresh
     EXPECT_EQ(appendPerfEvent(down, S, 0), AppendResult::appendedFirst);
+}
+
+// A list that cannot grow, for want of memory or beyond what it can hold, is a false answer, not
+// an exception; anything else still goes through.
+TEST(Allocation, BothWaysOfRunningOutAreCaught) {
+    EventList list;
+    EXPECT_FALSE(tryToAllocate([&] { list.resize(list.max_size() + 1); })); // std::length_error
+    fake.failFromBytes = 1600;
+    EXPECT_FALSE(tryToAllocate([&] { list.resize(100); })); // std::bad_alloc
+    fake.failFromBytes = SIZE_MAX;
+    EXPECT_TRUE(tryToAllocate([&] { list.resize(100); }));
+    EXPECT_EQ(list.size(), 100u);
+    EXPECT_THROW(tryToAllocate([] { throw std::runtime_error("not memory"); }), std::runtime_error);
 }
