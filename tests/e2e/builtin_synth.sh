@@ -275,13 +275,19 @@ else:
         report(len(after) > 20 and peak < SILENT, "Esc: silent after the release",
                f"{peak:.0f} dBFS from {RELEASE + BUFFER:.2f} s after the fall began")
 
+def spectrum_after(mark, what, seconds):
+    """The spectrum of the first note after a mark, from 40 ms into it for seconds; none (and a
+    failed check) when nothing sounds within 500 ms."""
+    at = mark_at[mark]
+    x, on = first_onset(at, at + int(0.5 * RATE))
+    if on is None:
+        report(False, what + " sounds", "no sound within 500 ms")
+        return None
+    return spectrum(section(at + on + int(0.04 * RATE), at + on + int((0.04 + seconds) * RATE)))
+
 # The automatic bass: the octave below sounds with the note.
-at = mark_at["bass"]
-x, on = first_onset(at, at + int(0.5 * RATE))
-if on is None:
-    report(False, "a with the automatic bass sounds", "no sound within 500 ms")
-else:
-    bins = spectrum(section(at + on + int(0.04 * RATE), at + on + int(0.54 * RATE)))
+bins = spectrum_after("bass", "a with the automatic bass", 0.5)
+if bins is not None:
     level = pitch_check(bins, 60, "a with the automatic bass sounds its note")
     bass = pitch_check(bins, 48, "the automatic bass sounds the octave below")
     report(bass >= level - 15, "the automatic bass is about as loud as the note", f"{bass - level:+.0f} dB")
@@ -326,13 +332,9 @@ else:
     report(len(quiet) > 100 and peak < SILENT, "closed: silent, keys typed included",
            f"peak {peak:.0f} dBFS; the sound ended {gone * 1000:.0f} ms after Alt+S")
 
-at = mark_at["again"]
-x, on = first_onset(at, at + int(0.5 * RATE))
-if on is None:
-    report(False, "opened again: key a sounds", "no sound within 500 ms")
-else:
-    pitch_check(spectrum(section(at + on + int(0.04 * RATE), at + on + int(0.44 * RATE))), 60,
-                "opened again: key a sounds its note")
+bins = spectrum_after("again", "opened again: key a", 0.4)
+if bins is not None:
+    pitch_check(bins, 60, "opened again: key a sounds its note")
 
 print(f"{section.removed} frames of underrun zeros taken out", file=sys.stderr)
 print("\n".join(results))
