@@ -212,28 +212,31 @@ def first_onset(begin, end):
     return (x, found[0]) if found else (x, None)
 
 
+def spectrum_after(mark, what, seconds, skip=0.04):
+    """The spectrum of the first note after a mark, from skip seconds into it for seconds; none (and
+    a failed check) when nothing sounds within 500 ms."""
+    at = mark_at[mark]
+    x, on = first_onset(at, at + int(0.5 * RATE))
+    if on is None:
+        report(False, what + " sounds", "no sound within 500 ms")
+        return None
+    return spectrum(section(at + on + int(skip * RATE), at + on + int((skip + seconds) * RATE)))
+
+
 # Each key: its note, and nothing an octave below it.
 for k in sys.argv[3].split():
     note = KEY_NOTES[k.split("+")[-1]] + (12 if k.startswith("shift+") else -12 if k.startswith("ctrl+") else 0)
-    at = mark_at[f"key {k}"]
-    x, on = first_onset(at, at + int(0.5 * RATE))
-    if on is None:
-        report(False, f"key {k} sounds", "no sound within 500 ms")
+    bins = spectrum_after(f"key {k}", f"key {k}", 0.5)
+    if bins is None:
         continue
-    x = section(at + on + int(0.04 * RATE), at + on + int(0.54 * RATE))
-    bins = spectrum(x)
     level = pitch_check(bins, note, f"key {k} sounds its note")
     below = partial(bins, hz(note - 12))[1]
     report(below <= level - 25, f"key {k} sounds no octave below its note",
            f"{below - level:.0f} dB at note {note - 12}")
 
 # The Shift chord: a, d, g an octave up, nothing at their plain notes.
-at = mark_at["chord"]
-x, on = first_onset(at, at + int(0.5 * RATE))
-if on is None:
-    report(False, "the chord with Shift sounds", "no sound within 500 ms")
-else:
-    bins = spectrum(section(at + on + int(0.08 * RATE), at + on + int(0.58 * RATE)))
+bins = spectrum_after("chord", "the chord with Shift", 0.5, skip=0.08)
+if bins is not None:
     weakest = min(pitch_check(bins, n, "the chord with Shift sounds note %d" % n) for n in (72, 76, 79))
     plain = max(partial(bins, hz(n))[1] for n in (60, 64, 67))
     report(plain <= weakest - 25, "the chord with Shift sounds nothing at the unshifted notes",
@@ -274,16 +277,6 @@ else:
         peak = after.max() if len(after) else 0.0
         report(len(after) > 20 and peak < SILENT, "Esc: silent after the release",
                f"{peak:.0f} dBFS from {RELEASE + BUFFER:.2f} s after the fall began")
-
-def spectrum_after(mark, what, seconds):
-    """The spectrum of the first note after a mark, from 40 ms into it for seconds; none (and a
-    failed check) when nothing sounds within 500 ms."""
-    at = mark_at[mark]
-    x, on = first_onset(at, at + int(0.5 * RATE))
-    if on is None:
-        report(False, what + " sounds", "no sound within 500 ms")
-        return None
-    return spectrum(section(at + on + int(0.04 * RATE), at + on + int((0.04 + seconds) * RATE)))
 
 # The automatic bass: the octave below sounds with the note.
 bins = spectrum_after("bass", "a with the automatic bass", 0.5)
